@@ -1,0 +1,103 @@
+// The console dialogue end to end: what is printed, which entries are taken,
+// and how a run ends when the input runs out.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "console.h"
+#include "expected.h"
+#include "harness.h"
+
+namespace {
+
+std::vector<std::string> repeated(const std::string& value, unsigned count) {
+  return std::vector<std::string>(count, value);
+}
+
+void expectConsole(const ProgramRun& run, const std::string& expected) {
+  ASSERT_FALSE(run.timedOut) << "the program never finished";
+  EXPECT_EQ(consoleUpTo(run.out, expected, testingWindowsBuild()), expected);
+}
+
+}  // namespace
+
+TEST(Dialogue, EveryLevelAnsweredWith56) {
+  ScratchDir dir;
+  const ProgramRun run =
+      runProgram(entryLines(repeated("56", 42)), dir.path());
+  expectConsole(run, bannerText() + promptsText(42) + closingNoticeText());
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(readFile(dir.file("Results.txt")),
+            reportText(repeated("0:56", 42),
+                       "0 Hour(s), 39 Minute(s), 12 Second(s)"));
+}
+
+// Each input line below, and the entries it yields, is one of the ways a
+// player or a split key can type into the prompt.
+TEST(Dialogue, ReadLoopTakesOnlyWholeNumbersUpTo999) {
+  const std::string input =
+      "56 923\n"                   // two levels from one line: 56, 923
+      "56x 77\n"                   // 56; the letter costs the rest: x 77
+      "abc 923\n"                  // a letter first: the whole line goes
+      "1234 5\n"                   // 1234 dropped, the rest kept: 5
+      "-5 -0\n"                    // minus five dropped, minus zero is 0
+      "+56\n"                      // 56
+      "\n"                         // blank lines are skipped
+      "   \t \n"                   //
+      "007\n"                      // 7
+      "99999999999 12\n"           // too big for 32 bits: line discarded
+      "+ 45\n"                     // a lone sign: line discarded
+      "-\n"                        //
+      "4294967295 4294967296 8\n"  // dropped, then too big: 8 discarded
+      "-4294967295\n"              // wraps modulo 2^32 to 1
+      "1000 999\n"                 // 1000 dropped, 999 kept
+      "\v\f 975\r\n";              // any white space around a number
+  std::vector<std::string> rest = repeated("0", 32);
+  ScratchDir dir;
+  const ProgramRun run = runProgram(input + entryLines(rest), dir.path());
+
+  expectConsole(run, bannerText() + promptsText(42) + closingNoticeText());
+  EXPECT_EQ(run.exitStatus, 0);
+  std::vector<std::string> times = {"0:56", "9:23", "0:56", "0:05",
+                                    "0:00", "0:56", "0:07", "0:01",
+                                    "10:39", "10:15"};
+  times.resize(42, "0:00");
+  EXPECT_EQ(readFile(dir.file("Results.txt")),
+            reportText(times, "0 Hour(s), 33 Minute(s), 18 Second(s)"));
+}
+
+TEST(Dialogue, EndOfInputEndsTheRunWithoutAReport) {
+  struct Case {
+    std::string input;
+    unsigned accepted;
+  };
+  const Case cases[] = {
+      {"", 0},          {"56\n56\n", 2}, {"56\nabc", 1},
+      {"56 1234", 1},   {"-", 0},        {"56\n\n\n   ", 1},
+      {"99999999999", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("input: " + c.input);
+    ScratchDir dir;
+    const ProgramRun run = runProgram(c.input, dir.path());
+    expectConsole(run, bannerText() + promptsText(c.accepted + 1));
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err, "Input ended after " + std::to_string(c.accepted) +
+                           " of 42 level times; Results.txt was not written." +
+                           nl());
+    EXPECT_FALSE(pathExists(dir.file("Results.txt")));
+  }
+}
+
+TEST(Dialogue, EndOfInputLeavesAnEarlierReportAlone) {
+  ScratchDir dir;
+  const std::string earlier = reportText(
+      repeated("9:23", 42), "6 Hour(s), 34 Minute(s), 6 Second(s)");
+  writeFile(dir.file("Results.txt"), earlier);
+  const ProgramRun run = runProgram(entryLines(repeated("923", 41)), dir.path());
+  ASSERT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(readFile(dir.file("Results.txt")), earlier);
+}

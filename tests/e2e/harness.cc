@@ -1,0 +1,204 @@
+#include "harness.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#ifndef COGMARROW_IGT_PATH
+#error "COGMARROW_IGT_PATH must name the program under test"
+#endif
+
+ScratchDir::ScratchDir() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp != nullptr ? tmp : "/tmp") +
+                        "/cogmarrow-test-XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (mkdtemp(buffer.data()) == nullptr) {
+    throw std::runtime_error("cannot make a scratch directory");
+  }
+  path_ = buffer.data();
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::vector<std::string> programCommand() {
+  const char* command = std::getenv("COGMARROW_IGT");
+  if (command == nullptr || *command == '\0') {
+    return {COGMARROW_IGT_PATH};
+  }
+  std::vector<std::string> words;
+  std::istringstream in(command);
+  for (std::string word; in >> word;) {
+    words.push_back(word);
+  }
+  return words;
+}
+
+bool testingWindowsBuild() {
+  const std::string program = programCommand().back();
+  return program.size() > 4 && program.substr(program.size() - 4) == ".exe";
+}
+
+int runTimeoutSeconds() {
+  const char* seconds = std::getenv("COGMARROW_TEST_TIMEOUT");
+  return seconds != nullptr ? std::atoi(seconds) : 20;
+}
+
+namespace {
+
+void closeFd(int& fd) {
+  if (fd >= 0) {
+    close(fd);
+    fd = -1;
+  }
+}
+
+}  // namespace
+
+// The input is fed while the output is drained, all in one poll loop, so
+// that a program which writes a lot before it reads cannot deadlock the test.
+ProgramRun runProgram(const std::string& input, const std::string& workDir) {
+  int in[2], out[2], err[2];
+  if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
+  const std::vector<std::string> command = programCommand();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(in[0], STDIN_FILENO);
+    dup2(out[1], STDOUT_FILENO);
+    dup2(err[1], STDERR_FILENO);
+    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
+      close(fd);
+    }
+    if (chdir(workDir.c_str()) != 0) {
+      _exit(126);
+    }
+    std::vector<char*> argv;
+    for (const std::string& word : command) {
+      argv.push_back(const_cast<char*>(word.c_str()));
+    }
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  close(in[0]);
+  close(out[1]);
+  close(err[1]);
+  signal(SIGPIPE, SIG_IGN);  // the program may stop reading before the end
+  fcntl(in[1], F_SETFL, O_NONBLOCK);
+
+  ProgramRun run;
+  std::size_t written = 0;
+  int toChild = in[1], fromOut = out[0], fromErr = err[0];
+  if (input.empty()) {
+    closeFd(toChild);
+  }
+  const auto deadline = std::chrono::steady_clock::now() +
+                        std::chrono::seconds(runTimeoutSeconds());
+  int status = 0;
+  bool exited = false;
+  while (fromOut >= 0 || fromErr >= 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      run.timedOut = true;
+      kill(pid, SIGKILL);
+      break;
+    }
+    pollfd fds[3] = {{toChild, POLLOUT, 0}, {fromOut, POLLIN, 0},
+                     {fromErr, POLLIN, 0}};
+    // Short polls, so that an exit is noticed even while a helper process
+    // the program started (Wine's server, say) still holds the pipes open.
+    const int wait = static_cast<int>(std::min<long long>(left.count(), 100));
+    if (poll(fds, 3, wait) < 0 && errno != EINTR) {
+      break;
+    }
+    if (toChild >= 0 && (fds[0].revents & (POLLOUT | POLLERR)) != 0) {
+      const ssize_t n =
+          write(toChild, input.data() + written, input.size() - written);
+      if (n > 0) {
+        written += static_cast<std::size_t>(n);
+      }
+      if ((n < 0 && errno != EAGAIN) || written == input.size()) {
+        closeFd(toChild);
+      }
+    }
+    const std::pair<int*, std::string*> readers[] = {{&fromOut, &run.out},
+                                                     {&fromErr, &run.err}};
+    for (int i = 0; i < 2; ++i) {
+      if ((fds[i + 1].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
+        continue;
+      }
+      char buffer[4096];
+      const ssize_t n = read(*readers[i].first, buffer, sizeof buffer);
+      if (n > 0) {
+        readers[i].second->append(buffer, static_cast<std::size_t>(n));
+      } else if (n == 0 || errno != EINTR) {
+        closeFd(*readers[i].first);
+      }
+    }
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+      exited = true;
+      break;
+    }
+  }
+  // Whatever the program wrote before it exited is in the pipes by now.
+  // Draining without blocking keeps a helper it left behind from stalling us.
+  for (const auto& reader : {std::make_pair(fromOut, &run.out),
+                             std::make_pair(fromErr, &run.err)}) {
+    if (reader.first < 0) {
+      continue;
+    }
+    fcntl(reader.first, F_SETFL, O_NONBLOCK);
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = read(reader.first, buffer, sizeof buffer)) > 0) {
+      reader.second->append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+  closeFd(toChild);
+  closeFd(fromOut);
+  closeFd(fromErr);
+
+  if (!exited) {
+    waitpid(pid, &status, 0);
+  }
+  if (!run.timedOut && WIFEXITED(status)) {
+    run.exitStatus = WEXITSTATUS(status);
+  }
+  return run;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+  std::ofstream file(path, std::ios::binary);
+  file << content;
+}
+
+bool pathExists(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
+}

@@ -1,0 +1,43 @@
+// Runs the built program the way a player does: input piped in, in a fresh
+// directory of its own, with its output, error text and exit status caught.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ProgramRun {
+  int exitStatus = -1;    // -1 when the program did not exit normally
+  bool timedOut = false;  // killed because it never finished
+  std::string out;
+  std::string err;
+};
+
+// A new empty directory that is removed, with everything in it, on scope exit.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// The command that starts the program: the build's own executable, or the
+// words of COGMARROW_IGT (for example "wine cogmarrow-igt.exe") when set.
+std::vector<std::string> programCommand();
+
+// True when the program under test is the Windows build.
+bool testingWindowsBuild();
+
+// How long a run may take before it counts as hung.
+int runTimeoutSeconds();
+
+ProgramRun runProgram(const std::string& input, const std::string& workDir);
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& content);
+bool pathExists(const std::string& path);
