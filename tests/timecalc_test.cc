@@ -28,8 +28,8 @@ TEST(FormatLevelTime, WorkedValues) {
   const struct {
     std::uint32_t entry;
     const char* text;
-  } cases[] = {{0, "0:00"},   {5, "0:05"},   {56, "0:56"},   {60, "1:00"},
-               {99, "1:39"},  {100, "1:00"}, {159, "1:59"},  {923, "9:23"},
+  } cases[] = {{0, "0:00"},   {5, "0:05"},    {56, "0:56"},   {60, "1:00"},
+               {99, "1:39"},  {100, "1:00"},  {159, "1:59"},  {923, "9:23"},
                {959, "9:59"}, {960, "10:00"}, {975, "10:15"}, {999, "10:39"}};
   for (const auto& c : cases) {
     EXPECT_EQ(formatLevelTime(c.entry), c.text) << "entry " << c.entry;
@@ -45,7 +45,8 @@ TEST(ReadBackLevelTime, EveryEntryReadsBackAsItsRealLength) {
     ASSERT_GE(levelSeconds[7], 0) << entry;
     ASSERT_LE(levelSeconds[7], 59) << entry;
     ASSERT_EQ(levelSecondsText[7].size(), 2U) << entry;
-    ASSERT_EQ(levelSecondsText[7], levelTimeText.substr(levelTimeText.size() - 2))
+    ASSERT_EQ(levelSecondsText[7],
+              levelTimeText.substr(levelTimeText.size() - 2))
         << entry;
     ASSERT_EQ(levelMinutes[7] * 60 + levelSeconds[7], realSeconds) << entry;
   }
@@ -74,7 +75,7 @@ TEST(AccumulateTotals, WorkedTotalsAndExactCarries) {
       {std::vector<std::uint32_t>(42, 923), 6, 34, 6},
       {std::vector<std::uint32_t>(42, 975), 7, 10, 30},
       {{59, 1}, 0, 1, 0},
-      {{30, 30}, 0, 1, 0},        // seconds sum to exactly 60
+      {{30, 30}, 0, 1, 0},  // seconds sum to exactly 60
       {{960, 960, 960, 960, 960, 960, 10, 20}, 1, 0, 30},  // minutes to 60
       {{}, 0, 0, 0},
   };

@@ -28,13 +28,15 @@ void waitForKeyPress() {
   std::cout << "Press any key to continue . . ." << std::flush;
 
   termios raw = saved;
-  raw.c_lflag &= ~static_cast<tcflag_t>(ICANON);  // a key counts without Enter
-  raw.c_lflag &= ~static_cast<tcflag_t>(ECHO);    // and is not shown
-  raw.c_lflag &= ~static_cast<tcflag_t>(ISIG);    // Ctrl-C is just a key, so
-                                                  // the settings always come
-                                                  // back
-  raw.c_cc[VMIN] = 1;   // wait for exactly one byte
-  raw.c_cc[VTIME] = 0;  // however long it takes
+  // A key counts at once, without Enter,
+  raw.c_lflag &= ~static_cast<tcflag_t>(ICANON);
+  // is not shown,
+  raw.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+  // and Ctrl-C is just a key, so the settings always come back.
+  raw.c_lflag &= ~static_cast<tcflag_t>(ISIG);
+  // One byte ends the wait, however long it takes to come.
+  raw.c_cc[VMIN] = 1;
+  raw.c_cc[VTIME] = 0;
   // TCSAFLUSH also throws away whatever was typed before the prompt showed.
   if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw) == 0) {
     char key = 0;

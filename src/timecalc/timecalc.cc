@@ -55,7 +55,7 @@ void readBackLevelTime(unsigned index) {
   }
   levelMinutes[index] = minutes;
 
-  char secondsText[8];
+  char secondsText[24];  // room for any two ints, though both are digits
   std::snprintf(secondsText, sizeof secondsText, "%d%d", tens, units);
   levelSecondsText[index] = secondsText;
   levelSeconds[index] =

@@ -24,8 +24,7 @@ void expectConsole(const ProgramRun& run, const std::string& expected) {
 
 TEST(Dialogue, EveryLevelAnsweredWith56) {
   ScratchDir dir;
-  const ProgramRun run =
-      runProgram(entryLines(repeated("56", 42)), dir.path());
+  const ProgramRun run = runProgram(entryLines(repeated("56", 42)), dir.path());
   expectConsole(run, bannerText() + promptsText(42) + closingNoticeText());
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(run.err, "");
@@ -60,9 +59,8 @@ TEST(Dialogue, ReadLoopTakesOnlyWholeNumbersUpTo999) {
 
   expectConsole(run, bannerText() + promptsText(42) + closingNoticeText());
   EXPECT_EQ(run.exitStatus, 0);
-  std::vector<std::string> times = {"0:56", "9:23", "0:56", "0:05",
-                                    "0:00", "0:56", "0:07", "0:01",
-                                    "10:39", "10:15"};
+  std::vector<std::string> times = {"0:56", "9:23", "0:56", "0:05",  "0:00",
+                                    "0:56", "0:07", "0:01", "10:39", "10:15"};
   times.resize(42, "0:00");
   EXPECT_EQ(readFile(dir.file("Results.txt")),
             reportText(times, "0 Hour(s), 33 Minute(s), 18 Second(s)"));
@@ -74,9 +72,8 @@ TEST(Dialogue, EndOfInputEndsTheRunWithoutAReport) {
     unsigned accepted;
   };
   const Case cases[] = {
-      {"", 0},          {"56\n56\n", 2}, {"56\nabc", 1},
-      {"56 1234", 1},   {"-", 0},        {"56\n\n\n   ", 1},
-      {"99999999999", 0},
+      {"", 0},  {"56\n56\n", 2},    {"56\nabc", 1},     {"56 1234", 1},
+      {"-", 0}, {"56\n\n\n   ", 1}, {"99999999999", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("input: " + c.input);
@@ -93,10 +90,11 @@ TEST(Dialogue, EndOfInputEndsTheRunWithoutAReport) {
 
 TEST(Dialogue, EndOfInputLeavesAnEarlierReportAlone) {
   ScratchDir dir;
-  const std::string earlier = reportText(
-      repeated("9:23", 42), "6 Hour(s), 34 Minute(s), 6 Second(s)");
+  const std::string earlier =
+      reportText(repeated("9:23", 42), "6 Hour(s), 34 Minute(s), 6 Second(s)");
   writeFile(dir.file("Results.txt"), earlier);
-  const ProgramRun run = runProgram(entryLines(repeated("923", 41)), dir.path());
+  const ProgramRun run =
+      runProgram(entryLines(repeated("923", 41)), dir.path());
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(readFile(dir.file("Results.txt")), earlier);

@@ -8,27 +8,48 @@ const std::string& nl() {
 }
 
 const char* const EXPECTED_LEVEL_NAMES[42] = {
-    "Boot Camp Basics",    "Rust Or Bust",
-    "Plug The Vents",      "Tidy Sweep",
-    "Dustbowl Rumble",     "Still Ticking",
-    "Dustbowl Trek",       "Tick, Tock",
-    "The Scrapyard Baron", "Down The Shafts",
-    "Sneak Past The Barracks", "Topple Radio Masts",
-    "Stand Fast",          "Which Blueprint?",
-    "Looking For Sprocket", "Wh&!? Just Happened",
-    "Same Old Routine",    "Dustbowl Pursuit",
-    "Cinderton",           "Me, Machine",
-    "The Boiler Room",     "Light The Furnace",
-    "Sparks Will Fly",     "Locate The Forge",
-    "Loose Wires",         "Enter The Vault",
-    "Past Its Prime",      "The Tinker's Den",
-    "Quiet Meeting",       "Neon Nights, Copper Town",
-    "Climb The Spire",     "No Place Like It",
-    "90 Seconds",          "Second Helping",
-    "Only One Left",       "Coming Apart",
-    "Dash To The Airship", "First Footprint",
-    "All Systems Go",      "Knock It Over",
-    "Commander Rustmaw",   "Last Stand",
+    "Boot Camp Basics",
+    "Rust Or Bust",
+    "Plug The Vents",
+    "Tidy Sweep",
+    "Dustbowl Rumble",
+    "Still Ticking",
+    "Dustbowl Trek",
+    "Tick, Tock",
+    "The Scrapyard Baron",
+    "Down The Shafts",
+    "Sneak Past The Barracks",
+    "Topple Radio Masts",
+    "Stand Fast",
+    "Which Blueprint?",
+    "Looking For Sprocket",
+    "Wh&!? Just Happened",
+    "Same Old Routine",
+    "Dustbowl Pursuit",
+    "Cinderton",
+    "Me, Machine",
+    "The Boiler Room",
+    "Light The Furnace",
+    "Sparks Will Fly",
+    "Locate The Forge",
+    "Loose Wires",
+    "Enter The Vault",
+    "Past Its Prime",
+    "The Tinker's Den",
+    "Quiet Meeting",
+    "Neon Nights, Copper Town",
+    "Climb The Spire",
+    "No Place Like It",
+    "90 Seconds",
+    "Second Helping",
+    "Only One Left",
+    "Coming Apart",
+    "Dash To The Airship",
+    "First Footprint",
+    "All Systems Go",
+    "Knock It Over",
+    "Commander Rustmaw",
+    "Last Stand",
 };
 
 std::string bannerText() {
@@ -56,8 +77,8 @@ std::string promptsText(unsigned count) {
 
 std::string closingNoticeText() {
   const std::string stars43(43, '*');
-  return stars43 + nl() + "Your results have been saved to Results.txt" +
-         nl() + stars43 + nl() + nl();
+  return stars43 + nl() + "Your results have been saved to Results.txt" + nl() +
+         stars43 + nl() + nl();
 }
 
 std::string reportText(const std::vector<std::string>& times,

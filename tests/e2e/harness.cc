@@ -22,8 +22,8 @@
 
 ScratchDir::ScratchDir() {
   const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp != nullptr ? tmp : "/tmp") +
-                        "/cogmarrow-test-XXXXXX";
+  std::string pattern =
+      std::string(tmp != nullptr ? tmp : "/tmp") + "/cogmarrow-test-XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   if (mkdtemp(buffer.data()) == nullptr) {
@@ -74,7 +74,9 @@ void closeFd(int& fd) {
 // The input is fed while the output is drained, all in one poll loop, so
 // that a program which writes a lot before it reads cannot deadlock the test.
 ProgramRun runProgram(const std::string& input, const std::string& workDir) {
-  int in[2], out[2], err[2];
+  int in[2];
+  int out[2];
+  int err[2];
   if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
     throw std::runtime_error("pipe failed");
   }
@@ -91,6 +93,7 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir) {
       _exit(126);
     }
     std::vector<char*> argv;
+    argv.reserve(command.size() + 1);
     for (const std::string& word : command) {
       argv.push_back(const_cast<char*>(word.c_str()));
     }
@@ -106,7 +109,9 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir) {
 
   ProgramRun run;
   std::size_t written = 0;
-  int toChild = in[1], fromOut = out[0], fromErr = err[0];
+  int toChild = in[1];
+  int fromOut = out[0];
+  int fromErr = err[0];
   if (input.empty()) {
     closeFd(toChild);
   }
@@ -122,8 +127,8 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir) {
       kill(pid, SIGKILL);
       break;
     }
-    pollfd fds[3] = {{toChild, POLLOUT, 0}, {fromOut, POLLIN, 0},
-                     {fromErr, POLLIN, 0}};
+    pollfd fds[3] = {
+        {toChild, POLLOUT, 0}, {fromOut, POLLIN, 0}, {fromErr, POLLIN, 0}};
     // Short polls, so that an exit is noticed even while a helper process
     // the program started (Wine's server, say) still holds the pipes open.
     const int wait = static_cast<int>(std::min<long long>(left.count(), 100));
@@ -161,8 +166,8 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir) {
   }
   // Whatever the program wrote before it exited is in the pipes by now.
   // Draining without blocking keeps a helper it left behind from stalling us.
-  for (const auto& reader : {std::make_pair(fromOut, &run.out),
-                             std::make_pair(fromErr, &run.err)}) {
+  for (const auto& reader :
+       {std::make_pair(fromOut, &run.out), std::make_pair(fromErr, &run.err)}) {
     if (reader.first < 0) {
       continue;
     }

@@ -1,10 +1,10 @@
 // Results.txt end to end: its bytes for worked runs, a rerun, and what the
 // player gets when the file cannot be written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "console.h"
@@ -71,8 +71,7 @@ TEST(Report, AFileThatCannotBeWrittenPutsTheReportOnTheConsole) {
     const ProgramRun run = runProgram(entryLines(entries), dir.path());
     ASSERT_FALSE(run.timedOut);
     const std::string expected = bannerText() + promptsText(42) + report;
-    EXPECT_EQ(consoleUpTo(run.out, expected, testingWindowsBuild()),
-              expected);
+    EXPECT_EQ(consoleUpTo(run.out, expected, testingWindowsBuild()), expected);
     EXPECT_EQ(run.out.find("Your results have been saved"), std::string::npos);
     EXPECT_EQ(run.exitStatus, 1);
     const std::string prefix = "Could not write Results.txt: ";

@@ -66,7 +66,8 @@ void expectWaitEndsOnKey(char key) {
     GTEST_SKIP() << "the Windows build waits through the command processor";
   }
   ScratchDir dir;
-  int master = -1, slave = -1;
+  int master = -1;
+  int slave = -1;
   ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
   termios before{};
   ASSERT_EQ(tcgetattr(slave, &before), 0);
