@@ -56,7 +56,7 @@ std::ofstream runReportPhase(const std::uint32_t (&entries)[LEVEL_COUNT]) {
   noteFailure(ResultsReport, reason);
 
   std::ostringstream copy;
-  auto writeBoth = [&](void (*write)(std::ostream&)) {
+  auto writeBoth = [&](const auto& write) {
     write(ResultsReport);
     noteFailure(ResultsReport, reason);
     write(copy);
@@ -65,9 +65,7 @@ std::ofstream runReportPhase(const std::uint32_t (&entries)[LEVEL_COUNT]) {
   writeBoth(writeReportHeader);
   for (unsigned i = 0; i < LEVEL_COUNT; ++i) {
     levelTimeText = formatLevelTime(entries[i]);
-    writeLevelLine(ResultsReport, i);
-    noteFailure(ResultsReport, reason);
-    writeLevelLine(copy, i);
+    writeBoth([i](std::ostream& out) { writeLevelLine(out, i); });
     readBackLevelTime(i);
   }
   accumulateTotals();
