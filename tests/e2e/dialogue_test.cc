@@ -9,19 +9,6 @@
 #include "expected.h"
 #include "harness.h"
 
-namespace {
-
-std::vector<std::string> repeated(const std::string& value, unsigned count) {
-  return std::vector<std::string>(count, value);
-}
-
-void expectConsole(const ProgramRun& run, const std::string& expected) {
-  ASSERT_FALSE(run.timedOut) << "the program never finished";
-  EXPECT_EQ(consoleUpTo(run.out, expected, testingWindowsBuild()), expected);
-}
-
-}  // namespace
-
 TEST(Dialogue, EveryLevelAnsweredWith56) {
   ScratchDir dir;
   const ProgramRun run = runProgram(entryLines(repeated("56", 42)), dir.path());

@@ -95,6 +95,10 @@ std::string reportText(const std::vector<std::string>& times,
   return text;
 }
 
+std::vector<std::string> repeated(const std::string& value, unsigned count) {
+  return std::vector<std::string>(count, value);
+}
+
 std::string entryLines(const std::vector<std::string>& entries) {
   std::string input;
   for (const std::string& entry : entries) {

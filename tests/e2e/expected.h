@@ -19,5 +19,7 @@ std::string closingNoticeText();
 std::string reportText(const std::vector<std::string>& times,
                        const std::string& totalLine);
 
+std::vector<std::string> repeated(const std::string& value, unsigned count);
+
 // The input a player types for these entries, one per line.
 std::string entryLines(const std::vector<std::string>& entries);

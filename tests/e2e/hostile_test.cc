@@ -63,10 +63,7 @@ TEST(HostileInput, EveryRunEndsWithAWellFormedReport) {
   }
   std::mt19937 random(20261207);
   const std::regex time("([0-9]|10):[0-5][0-9]");
-  std::string good;
-  for (int i = 0; i < 42; ++i) {
-    good += "56\n";
-  }
+  const std::string good = entryLines(repeated("56", 42));
   for (int round = 0; round < 300; ++round) {
     std::string input;
     for (int i = 0, n = 1 + static_cast<int>(random() % 8); i < n; ++i) {

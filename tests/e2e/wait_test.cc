@@ -12,9 +12,9 @@
 #include <chrono>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "expected.h"
 #include "harness.h"
 
 namespace {
@@ -25,38 +25,47 @@ bool sameSettings(const termios& a, const termios& b) {
          std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
 }
 
+// Appends what the terminal shows within `ms` milliseconds; false once the
+// terminal has closed.
+bool readAvailable(int master, std::string& seen, int ms) {
+  pollfd fd = {master, POLLIN, 0};
+  if (poll(&fd, 1, ms) <= 0) {
+    return true;
+  }
+  char buffer[1024];
+  const ssize_t n = read(master, buffer, sizeof buffer);
+  if (n <= 0) {
+    return false;
+  }
+  seen.append(buffer, static_cast<std::size_t>(n));
+  return true;
+}
+
 // Reads from the terminal until `text` has appeared or time is up.
 bool readUntil(int master, std::string& seen, const std::string& text) {
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (seen.find(text) == std::string::npos) {
-    if (std::chrono::steady_clock::now() > deadline) {
+    if (std::chrono::steady_clock::now() > deadline ||
+        !readAvailable(master, seen, 100)) {
       return false;
-    }
-    pollfd fd = {master, POLLIN, 0};
-    if (poll(&fd, 1, 100) > 0) {
-      char buffer[1024];
-      const ssize_t n = read(master, buffer, sizeof buffer);
-      if (n <= 0) {
-        return false;
-      }
-      seen.append(buffer, static_cast<std::size_t>(n));
     }
   }
   return true;
 }
 
-// Waits for the child's exit, for at most a few seconds; -1 if it is still
-// running or ended abnormally.
+// Waits for the child's exit, for at most a few seconds, draining the
+// terminal meanwhile; -1 if it is still running or ended abnormally.
 int exitStatusWithin(pid_t pid, int seconds, int master) {
-  for (int i = 0; i < seconds * 20; ++i) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  std::string ignored;
+  while (std::chrono::steady_clock::now() < deadline) {
     int status = 0;
     if (waitpid(pid, &status, WNOHANG) == pid) {
       return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    std::string ignored;
-    readUntil(master, ignored, "");  // keep the terminal drained
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    readAvailable(master, ignored, 50);
   }
   return -1;
 }
@@ -89,10 +98,7 @@ void expectWaitEndsOnKey(char key) {
     _exit(127);
   }
 
-  std::string typed;
-  for (int i = 0; i < 42; ++i) {
-    typed += "56\n";
-  }
+  std::string typed = entryLines(repeated("56", 42));
   typed += "typed ahead\n";  // must be thrown away, not taken as the key
   ASSERT_EQ(write(master, typed.data(), typed.size()),
             static_cast<ssize_t>(typed.size()));
@@ -128,11 +134,7 @@ TEST(FinalWait, CtrlCIsJustAKeyAndTheTerminalIsRestored) {
 
 TEST(FinalWait, NoWaitAndNoPromptWhenInputIsNotATerminal) {
   ScratchDir dir;
-  std::string input;
-  for (int i = 0; i < 42; ++i) {
-    input += "1\n";
-  }
-  const ProgramRun run = runProgram(input, dir.path());
+  const ProgramRun run = runProgram(entryLines(repeated("1", 42)), dir.path());
   ASSERT_FALSE(run.timedOut);
   EXPECT_EQ(run.exitStatus, 0);
   if (!testingWindowsBuild()) {
