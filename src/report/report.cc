@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -18,6 +19,20 @@ void noteFailure(const std::ofstream& file, std::string& reason) {
   if (file.fail() && reason.empty()) {
     reason = errno != 0 ? std::strerror(errno) : "unknown error";
   }
+}
+
+// Only a regular file can hold the report. Opening a FIFO would wait for a
+// reader forever, and a device such as /dev/null would swallow the report
+// while the console said it was saved. A name that is not there yet is
+// created, and a directory is left to fail the open with the system's own
+// reason.
+bool isUnfitForTheReport(const char* name) {
+  std::error_code ignored;
+  const std::filesystem::file_status status =
+      std::filesystem::status(name, ignored);
+  return std::filesystem::exists(status) &&
+         !std::filesystem::is_regular_file(status) &&
+         !std::filesystem::is_directory(status);
 }
 
 }  // namespace
@@ -51,9 +66,15 @@ void writeTotalBlock(std::ostream& out) {
 // the one chance left to show the player the very report the file missed.
 std::ofstream runReportPhase(const std::uint32_t (&entries)[LEVEL_COUNT]) {
   std::string reason;
-  errno = 0;
-  std::ofstream ResultsReport(RESULTS_FILE_NAME);
-  noteFailure(ResultsReport, reason);
+  std::ofstream ResultsReport;
+  if (isUnfitForTheReport(RESULTS_FILE_NAME)) {
+    ResultsReport.setstate(std::ios::failbit);
+    reason = "not a regular file";
+  } else {
+    errno = 0;
+    ResultsReport.open(RESULTS_FILE_NAME);
+    noteFailure(ResultsReport, reason);
+  }
 
   std::ostringstream copy;
   auto writeBoth = [&](const auto& write) {
@@ -73,6 +94,11 @@ std::ofstream runReportPhase(const std::uint32_t (&entries)[LEVEL_COUNT]) {
 
   if (ResultsReport.fail()) {
     std::cout << copy.str() << std::flush;
+    // With the console gone too (closed, or a full disk), standard error is
+    // the last place the times can still be seen.
+    if (std::cout.fail()) {
+      std::cerr << copy.str();
+    }
     std::cerr << "Could not write " << RESULTS_FILE_NAME << ": " << reason
               << std::endl;
   }

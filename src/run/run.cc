@@ -6,7 +6,7 @@
 #include <string>
 
 #include "report/report.h"
-#include "run/final_wait.h"
+#include "run/console.h"
 
 std::uint32_t entries[LEVEL_COUNT];
 
@@ -47,8 +47,8 @@ void writeClosingNotice() {
 // optional sign and the digits after it, and wraps a negative number modulo
 // 2^32. A value above MAX_ENTRY is simply read past. Anything that is not a
 // number costs the rest of its line, so that the text a split key types
-// never leaks into the next level. The loop always consumes input or stops,
-// so it cannot spin once the input is exhausted.
+// never leaks into the next level. The loop always consumes input, waits
+// for more, or stops, so it cannot spin once the input is exhausted.
 bool readEntry(std::uint32_t& slot) {
   slot = ENTRY_UNSET;
   while (slot > MAX_ENTRY) {
@@ -58,7 +58,11 @@ bool readEntry(std::uint32_t& slot) {
       continue;
     }
     if (std::cin.eof() || std::cin.bad()) {
-      return false;
+      if (!waitForMoreInput()) {
+        return false;
+      }
+      std::cin.clear();
+      continue;
     }
     std::cin.clear();
     std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
@@ -67,6 +71,7 @@ bool readEntry(std::uint32_t& slot) {
 }
 
 int runIgtHelper() {
+  prepareConsole();
   writeBanner();
   for (unsigned i = 0; i < LEVEL_COUNT; ++i) {
     writePrompt(i);

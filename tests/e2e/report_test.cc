@@ -2,8 +2,10 @@
 // player gets when the file cannot be written.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -45,16 +47,29 @@ TEST(Report, AFileThatCannotBeWrittenPutsTheReportOnTheConsole) {
     const char* what;
     void (*prepare)(const std::string& resultsPath);
     const char* linuxReason;
+    // Wine shows a FIFO or a device to a Windows program as a plain file,
+    // and Windows has no such things under a file name.
+    bool posixOnly;
   };
   const Case cases[] = {
       {"a directory of that name",
        [](const std::string& path) { ASSERT_EQ(mkdir(path.c_str(), 0755), 0); },
-       "Is a directory"},
+       "Is a directory", false},
       {"a link to a full device",
        [](const std::string& path) {
          ASSERT_EQ(symlink("/dev/full", path.c_str()), 0);
        },
-       "No space left on device"},
+       "not a regular file", false},
+      {"a link to a device that swallows everything",
+       [](const std::string& path) {
+         ASSERT_EQ(symlink("/dev/null", path.c_str()), 0);
+       },
+       "not a regular file", true},
+      {"a FIFO that nobody reads",
+       [](const std::string& path) {
+         ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+       },
+       "not a regular file", true},
   };
   std::vector<std::string> times = {"10:15", "0:00"};
   times.resize(42, "0:56");
@@ -64,6 +79,9 @@ TEST(Report, AFileThatCannotBeWrittenPutsTheReportOnTheConsole) {
       reportText(times, "0 Hour(s), 47 Minute(s), 35 Second(s)");
 
   for (const Case& c : cases) {
+    if (c.posixOnly && testingWindowsBuild()) {
+      continue;
+    }
     SCOPED_TRACE(c.what);
     ScratchDir dir;
     c.prepare(dir.file("Results.txt"));
@@ -77,6 +95,57 @@ TEST(Report, AFileThatCannotBeWrittenPutsTheReportOnTheConsole) {
       EXPECT_EQ(run.err.find(nl()), run.err.size() - nl().size()) << run.err;
     } else {
       EXPECT_EQ(run.err, prefix + c.linuxReason + "\n");
+    }
+  }
+}
+
+// A console that has gone away must cost neither the file nor, when the file
+// cannot be written either, the report itself.
+TEST(Report, AConsoleThatIsGoneCostsNoTimes) {
+  struct Case {
+    const char* what;
+    const char* output;  // where the shell sends standard output
+    bool fileFails;
+  };
+  const Case cases[] = {
+      {"a reader that quit early", "| head -c 10 >/dev/null", false},
+      {"a closed standard output", ">&-", false},
+      {"a reader that quit early, and no file", "| head -c 10 >/dev/null",
+       true},
+      {"a full device, and no file", ">/dev/full", true},
+  };
+  std::string program = "timeout " + std::to_string(runTimeoutSeconds());
+  for (const std::string& word : programCommand()) {
+    program += " '" + word + "'";
+  }
+  const std::string report =
+      reportText(repeated("0:56", 42), "0 Hour(s), 39 Minute(s), 12 Second(s)");
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    writeFile(dir.file("times.txt"), entryLines(repeated("56", 42)));
+    if (c.fileFails) {
+      ASSERT_EQ(mkdir(dir.file("Results.txt").c_str(), 0755), 0);
+    }
+    // The times come late, so that the reader has quit while the program is
+    // still asking.
+    writeFile(dir.file("run.sh"), "cd '" + dir.path() +
+                                      "' && { sleep 0.3; cat times.txt; } | " +
+                                      program + " 2>err.txt " + c.output +
+                                      "; exit ${PIPESTATUS[1]}\n");
+    const int status = std::system(("bash " + dir.file("run.sh")).c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    const std::string err = readFile(dir.file("err.txt"));
+    if (c.fileFails) {
+      EXPECT_EQ(WEXITSTATUS(status), 1);
+      // Standard error is the last place left for the report.
+      EXPECT_EQ(err.rfind(report + "Could not write Results.txt: ", 0), 0U)
+          << err;
+    } else {
+      EXPECT_EQ(WEXITSTATUS(status), 0);
+      EXPECT_EQ(readFile(dir.file("Results.txt")), report);
+      EXPECT_EQ(err, "");
     }
   }
 }

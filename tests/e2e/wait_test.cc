@@ -1,10 +1,12 @@
 // The final wait on a real terminal: the program is started on a fresh
-// pseudo-terminal, answers all 42 prompts, and must then sit at its prompt
-// until a key arrives, leaving the terminal exactly as it found it.
+// pseudo-terminal, blocking or not, and must sit at its prompt until a key
+// or a signal arrives, leaving the terminal exactly as it found it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -54,23 +56,37 @@ bool readUntil(int master, std::string& seen, const std::string& text) {
   return true;
 }
 
-// Waits for the child's exit, for at most a few seconds, draining the
-// terminal meanwhile; -1 if it is still running or ended abnormally.
-int exitStatusWithin(pid_t pid, int seconds, int master) {
+// Waits for the child's end, for at most a few seconds, reading what the
+// terminal shows meanwhile: the exit status, 128 plus the number of a signal
+// that ended it, or -1 if it is still running.
+int exitStatusWithin(pid_t pid, int seconds, int master, std::string& seen) {
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  std::string ignored;
   while (std::chrono::steady_clock::now() < deadline) {
     int status = 0;
     if (waitpid(pid, &status, WNOHANG) == pid) {
-      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
-    readAvailable(master, ignored, 50);
+    readAvailable(master, seen, 50);
   }
   return -1;
 }
 
-void expectWaitEndsOnKey(char key) {
+const char* const WAIT_PROMPT = "Press any key to continue . . .";
+
+// One run on a fresh pseudo-terminal, typed into once the first prompt shows
+// and the program sits reading.
+struct TerminalRun {
+  std::string typed;
+  bool nonBlocking = false;  // as another program on the terminal may set it
+  std::string shownLast;     // the text right before the wait's prompt
+  std::string report;        // Results.txt once the wait begins; "" for none
+  char key = 'x';
+  int signal = 0;  // sent during the wait instead of the key when not 0
+  int status = 0;  // for a signal, 128 plus its number
+};
+
+void expectTerminalRun(const TerminalRun& t) {
   if (testingWindowsBuild()) {
     GTEST_SKIP() << "the Windows build waits through the command processor";
   }
@@ -86,6 +102,11 @@ void expectWaitEndsOnKey(char key) {
   if (pid == 0) {
     setsid();
     ioctl(slave, TIOCSCTTY, 0);
+    if (t.nonBlocking) {
+      fcntl(slave, F_SETFL, O_NONBLOCK);
+    }
+    const rlimit noCore = {0, 0};  // Ctrl-\ would leave a core file
+    setrlimit(RLIMIT_CORE, &noCore);
     dup2(slave, STDIN_FILENO);
     dup2(slave, STDOUT_FILENO);
     dup2(slave, STDERR_FILENO);
@@ -98,24 +119,36 @@ void expectWaitEndsOnKey(char key) {
     _exit(127);
   }
 
-  std::string typed = entryLines(repeated("56", 42));
-  typed += "typed ahead\n";  // must be thrown away, not taken as the key
-  ASSERT_EQ(write(master, typed.data(), typed.size()),
-            static_cast<ssize_t>(typed.size()));
-
   std::string seen;
-  const bool prompted =
-      readUntil(master, seen, "Press any key to continue . . .");
-  EXPECT_TRUE(prompted) << seen;
-  EXPECT_EQ(exitStatusWithin(pid, 1, master), -1) << "did not wait for a key";
+  ASSERT_TRUE(
+      readUntil(master, seen, "Enter the IGT for ***Boot Camp Basics***"))
+      << seen;
+  usleep(200000);
+  ASSERT_EQ(write(master, t.typed.data(), t.typed.size()),
+            static_cast<ssize_t>(t.typed.size()));
 
-  ASSERT_EQ(write(master, &key, 1), 1);
-  const int status = exitStatusWithin(pid, 5, master);
+  const bool prompted = readUntil(master, seen, t.shownLast + WAIT_PROMPT);
+  EXPECT_TRUE(prompted) << seen;
+  EXPECT_EQ(exitStatusWithin(pid, 1, master, seen), -1)
+      << "did not wait for a key";
+  // Every line was flushed before the wait.
+  EXPECT_EQ(readFile(dir.file("Results.txt")), t.report);
+
+  if (t.signal != 0) {
+    ASSERT_EQ(kill(pid, t.signal), 0);
+  } else {
+    ASSERT_EQ(write(master, &t.key, 1), 1);
+  }
+  const int status = exitStatusWithin(pid, 5, master, seen);
   if (status == -1) {
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
   }
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(status, t.status);
+  if (t.signal == 0) {
+    // The shell's prompt starts on a line of its own.
+    EXPECT_EQ(seen.substr(seen.size() - 2), "\r\n");
+  }
 
   termios after{};
   ASSERT_EQ(tcgetattr(slave, &after), 0);
@@ -124,12 +157,59 @@ void expectWaitEndsOnKey(char key) {
   close(slave);
 }
 
+// A whole run typed in, and a line more that must be thrown away, not taken
+// as the key.
+TerminalRun completeRun() {
+  TerminalRun t;
+  t.typed = entryLines(repeated("56", 42)) + "typed ahead\n";
+  t.shownLast = "Your results have been saved to Results.txt\r\n" +
+                std::string(43, '*') + "\r\n\r\n";
+  t.report =
+      reportText(repeated("0:56", 42), "0 Hour(s), 39 Minute(s), 12 Second(s)");
+  return t;
+}
+
 }  // namespace
 
-TEST(FinalWait, OneKeyEndsTheWaitOnATerminal) { expectWaitEndsOnKey('x'); }
+TEST(FinalWait, OneKeyEndsTheWaitOnATerminal) {
+  TerminalRun t = completeRun();
+  for (const bool nonBlocking : {false, true}) {
+    SCOPED_TRACE(nonBlocking ? "non-blocking terminal" : "blocking terminal");
+    t.nonBlocking = nonBlocking;
+    expectTerminalRun(t);
+  }
+}
 
 TEST(FinalWait, CtrlCIsJustAKeyAndTheTerminalIsRestored) {
-  expectWaitEndsOnKey('\x03');
+  TerminalRun t = completeRun();
+  t.key = '\x03';
+  expectTerminalRun(t);
+}
+
+TEST(FinalWait, ASignalDuringTheWaitRestoresTheTerminal) {
+  for (const int signal : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal));
+    TerminalRun t = completeRun();
+    t.signal = signal;
+    t.status = 128 + signal;
+    expectTerminalRun(t);
+  }
+}
+
+// Ctrl-D ends the run at once, but the window must stay open for the player
+// to read why.
+TEST(FinalWait, CtrlDOnATerminalEndsTheRunAndStillWaits) {
+  for (const bool nonBlocking : {false, true}) {
+    SCOPED_TRACE(nonBlocking ? "non-blocking terminal" : "blocking terminal");
+    TerminalRun t;
+    t.typed = entryLines(repeated("56", 6)) + "\x04";
+    t.nonBlocking = nonBlocking;
+    t.shownLast =
+        "Input ended after 6 of 42 level times; Results.txt was not "
+        "written.\r\n";
+    t.status = 1;
+    expectTerminalRun(t);
+  }
 }
 
 TEST(FinalWait, NoWaitAndNoPromptWhenInputIsNotATerminal) {

@@ -1,0 +1,143 @@
+#include "run/console.h"
+
+#ifdef _WIN32
+
+#include <cstdlib>
+
+// Windows has no broken-pipe signal to turn off and no non-blocking
+// console, so only the wait is left: the command processor's own "pause"
+// prints its prompt and waits for a key.
+void prepareConsole() {}
+
+bool waitForMoreInput() { return false; }
+
+void waitForKeyPress() { static_cast<void>(std::system("pause")); }
+
+#else
+
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+
+namespace {
+
+bool noInputYet(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+
+// Sleeps until standard input has something to read. False if there is
+// nothing to wait for, so that a broken descriptor cannot make us spin.
+bool waitUntilReadable() {
+  pollfd in = {STDIN_FILENO, POLLIN, 0};
+  int ready = 0;
+  while ((ready = poll(&in, 1, -1)) < 0 && errno == EINTR) {
+  }
+  return ready > 0 && (in.revents & (POLLERR | POLLNVAL)) == 0;
+}
+
+// The signals that end a program from outside: Ctrl-C, Ctrl-\, kill and a
+// closed terminal window.
+const int STOP_SIGNALS[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP};
+constexpr int STOP_SIGNAL_COUNT = sizeof STOP_SIGNALS / sizeof STOP_SIGNALS[0];
+struct sigaction stopActionsBefore[STOP_SIGNAL_COUNT];
+
+// The terminal's settings from before the wait changed them.
+termios savedTerminal{};
+
+// Dying mid-wait would leave the terminal unechoed, in single-key mode and
+// deaf to Ctrl-C. So the settings go back first, then the signal is raised
+// again with its default action, and the program ends the way it would
+// have, for the shell to see. Only async-signal-safe calls are made here.
+extern "C" void restoreTerminalAndDie(int signal) {
+  tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+// A signal that was ignored when we started (nohup, a background job) stays
+// ignored: it cannot end the program, so there is nothing to restore.
+void catchStopSignals() {
+  struct sigaction restore {};
+  restore.sa_handler = restoreTerminalAndDie;
+  sigemptyset(&restore.sa_mask);
+  for (int i = 0; i < STOP_SIGNAL_COUNT; ++i) {
+    sigaction(STOP_SIGNALS[i], nullptr, &stopActionsBefore[i]);
+    if (stopActionsBefore[i].sa_handler != SIG_IGN) {
+      sigaction(STOP_SIGNALS[i], &restore, nullptr);
+    }
+  }
+}
+
+void releaseStopSignals() {
+  for (int i = 0; i < STOP_SIGNAL_COUNT; ++i) {
+    sigaction(STOP_SIGNALS[i], &stopActionsBefore[i], nullptr);
+  }
+}
+
+void readOneKey() {
+  char key = 0;
+  while (read(STDIN_FILENO, &key, 1) < 0) {
+    if (errno != EINTR && !(noInputYet(errno) && waitUntilReadable())) {
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+void prepareConsole() { std::signal(SIGPIPE, SIG_IGN); }
+
+// Standard input is read through stdio, which tells the two ways a read
+// comes up empty apart: a read that returned nothing (Ctrl-D, the end of a
+// file) sets end of file, one that failed sets the error flag with errno.
+// Only a failure that says "nothing yet" is worth waiting out; waiting on
+// an end of file would spin, as a non-blocking terminal at its end is
+// always "ready". Other programs share the terminal, so it is left
+// non-blocking.
+bool waitForMoreInput() {
+  const int error = errno;
+  if (std::feof(stdin) != 0 || std::ferror(stdin) == 0 || !noInputYet(error)) {
+    return false;
+  }
+  std::clearerr(stdin);
+  return waitUntilReadable();
+}
+
+// The usual shells here have no "pause", so the wait is done on the terminal
+// itself, the way the command processor would do it: one key, unechoed, and
+// no Enter needed. Input that is a pipe or a file has nobody at a keyboard
+// behind it, so there is nothing to wait for.
+void waitForKeyPress() {
+  if (isatty(STDIN_FILENO) == 0 ||
+      tcgetattr(STDIN_FILENO, &savedTerminal) != 0) {
+    return;
+  }
+
+  std::cout << "Press any key to continue . . ." << std::flush;
+
+  termios raw = savedTerminal;
+  // A key counts at once, without Enter,
+  raw.c_lflag &= ~static_cast<tcflag_t>(ICANON);
+  // is not shown,
+  raw.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+  // and Ctrl-C is just a key, so the settings always come back.
+  raw.c_lflag &= ~static_cast<tcflag_t>(ISIG);
+  // One byte ends the wait, however long it takes to come.
+  raw.c_cc[VMIN] = 1;
+  raw.c_cc[VTIME] = 0;
+  catchStopSignals();
+  // TCSAFLUSH also throws away whatever was typed before the prompt showed.
+  if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw) == 0) {
+    readOneKey();
+    // Flushing again drops the rest of a key that sends several bytes, such
+    // as an arrow key, instead of leaving it for the shell.
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
+  }
+  releaseStopSignals();
+  std::cout << std::endl;
+}
+
+#endif

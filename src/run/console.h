@@ -1,0 +1,19 @@
+// The console's edges: a reader that goes away, a terminal that another
+// program made non-blocking, and the final wait that keeps a console window
+// open. Everything that differs between Windows and other systems is here.
+#pragma once
+
+// Called once at the start of the run: from then on, writing to an output
+// that nobody reads any more fails like any other write instead of ending
+// the program before Results.txt is written.
+void prepareConsole();
+
+// Called when reading standard input came up empty. True once input can be
+// read again, when the read failed only because none was ready yet (on a
+// terminal that another program set non-blocking); false at a real end of
+// input or a real error.
+bool waitForMoreInput();
+
+// Waits for one key on the terminal after the run, so that a console window
+// stays open until the player has read it.
+void waitForKeyPress();
