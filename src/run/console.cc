@@ -38,8 +38,9 @@ bool waitUntilReadable() {
   return ready > 0 && (in.revents & (POLLERR | POLLNVAL)) == 0;
 }
 
-// The signals that end a program from outside: Ctrl-C, Ctrl-\, kill and a
-// closed terminal window.
+// The signals that end a program by default: sent by kill, or by the
+// terminal when its window is closed. (The wait itself turns the Ctrl-C and
+// Ctrl-\ keys into plain keys.)
 const int STOP_SIGNALS[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP};
 constexpr int STOP_SIGNAL_COUNT = sizeof STOP_SIGNALS / sizeof STOP_SIGNALS[0];
 struct sigaction stopActionsBefore[STOP_SIGNAL_COUNT];
@@ -93,10 +94,9 @@ void prepareConsole() { std::signal(SIGPIPE, SIG_IGN); }
 // Standard input is read through stdio, which tells the two ways a read
 // comes up empty apart: a read that returned nothing (Ctrl-D, the end of a
 // file) sets end of file, one that failed sets the error flag with errno.
-// Only a failure that says "nothing yet" is worth waiting out; waiting on
-// an end of file would spin, as a non-blocking terminal at its end is
-// always "ready". Other programs share the terminal, so it is left
-// non-blocking.
+// Only a failure that says "nothing yet" is worth waiting out; taking an
+// end of file for one would keep the player at a prompt that can never be
+// answered. Other programs share the terminal, so it is left non-blocking.
 bool waitForMoreInput() {
   const int error = errno;
   if (std::feof(stdin) != 0 || std::ferror(stdin) == 0 || !noInputYet(error)) {
