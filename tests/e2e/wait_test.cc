@@ -105,7 +105,7 @@ void expectTerminalRun(const TerminalRun& t) {
     if (t.nonBlocking) {
       fcntl(slave, F_SETFL, O_NONBLOCK);
     }
-    const rlimit noCore = {0, 0};  // Ctrl-\ would leave a core file
+    const rlimit noCore = {0, 0};  // SIGQUIT would leave a core file
     setrlimit(RLIMIT_CORE, &noCore);
     dup2(slave, STDIN_FILENO);
     dup2(slave, STDOUT_FILENO);
