@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -64,7 +65,7 @@ void writeTotalBlock(std::ostream& out) {
 // Every line goes to the file and, in the same step, to a copy in memory.
 // The times are summed only once, so if the file lets us down the copy is
 // the one chance left to show the player the very report the file missed.
-std::ofstream runReportPhase(const std::uint32_t (&entries)[LEVEL_COUNT]) {
+bool runReportPhase(const std::uint32_t (&entries)[LEVEL_COUNT]) {
   std::string reason;
   std::ofstream ResultsReport;
   if (isUnfitForTheReport(RESULTS_FILE_NAME)) {
@@ -92,7 +93,17 @@ std::ofstream runReportPhase(const std::uint32_t (&entries)[LEVEL_COUNT]) {
   accumulateTotals();
   writeBoth(writeTotalBlock);
 
-  if (ResultsReport.fail()) {
+  // Network shares and home folders over quota can take every write and
+  // only say at the close that the data never arrived, so the file is
+  // closed here, before anyone is told it was saved.
+  if (ResultsReport.is_open()) {
+    errno = 0;
+    ResultsReport.close();
+    noteFailure(ResultsReport, reason);
+  }
+
+  const bool saved = !ResultsReport.fail();
+  if (!saved) {
     std::cout << copy.str() << std::flush;
     // With the console gone too (closed, or a full disk), standard error is
     // the last place the times can still be seen.
@@ -102,5 +113,5 @@ std::ofstream runReportPhase(const std::uint32_t (&entries)[LEVEL_COUNT]) {
     std::cerr << "Could not write " << RESULTS_FILE_NAME << ": " << reason
               << std::endl;
   }
-  return ResultsReport;
+  return saved;
 }

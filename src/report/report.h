@@ -4,18 +4,15 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <ostream>
 
 #include "catalogue/catalogue.h"
 
-// Writes the whole report into Results.txt and returns the file, still open,
-// for the caller to close at the end of the run. When Results.txt is not a
-// regular file or could not be opened or written, the returned stream is in
-// its failed state, and the report has gone to standard output instead (and
-// to standard error too, if standard output has failed), with the reason on
-// standard error.
-std::ofstream runReportPhase(const std::uint32_t (&entries)[LEVEL_COUNT]);
+// Writes the whole report into Results.txt and closes it. True only when the
+// file was opened, written and closed without an error. Otherwise the report
+// has gone to standard output instead (and to standard error too, if
+// standard output has failed), with the reason on standard error.
+bool runReportPhase(const std::uint32_t (&entries)[LEVEL_COUNT]);
 
 void writeReportHeader(std::ostream& out);
 

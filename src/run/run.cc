@@ -1,6 +1,5 @@
 #include "run/run.h"
 
-#include <fstream>
 #include <iostream>
 #include <limits>
 #include <string>
@@ -85,12 +84,10 @@ int runIgtHelper() {
     }
   }
 
-  std::ofstream ResultsReport = runReportPhase(entries);
-  const bool saved = !ResultsReport.fail();
+  const bool saved = runReportPhase(entries);
   if (saved) {
     writeClosingNotice();
   }
   waitForKeyPress();
-  ResultsReport.close();
   return saved ? 0 : 1;
 }
