@@ -23,8 +23,8 @@ bool failsAt(const char* call, int fd) {
   const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
   const std::string name = "/Results.txt";
   return n >= static_cast<ssize_t>(name.size()) &&
-         std::string(target, static_cast<std::size_t>(n)).substr(
-             static_cast<std::size_t>(n) - name.size()) == name;
+         std::string(target, static_cast<std::size_t>(n))
+                 .substr(static_cast<std::size_t>(n) - name.size()) == name;
 }
 
 template <typename Function>
@@ -35,6 +35,7 @@ Function* next(const char* name) {
 }  // namespace
 
 // The first write (the heading's first line) gets through, the rest do not.
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
 extern "C" ssize_t write(int fd, const void* data, size_t size) {
   static int resultsWrites = 0;
   if (failsAt("write", fd) && ++resultsWrites > 1) {
@@ -44,6 +45,7 @@ extern "C" ssize_t write(int fd, const void* data, size_t size) {
   return next<ssize_t(int, const void*, size_t)>("write")(fd, data, size);
 }
 
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
 extern "C" int fclose(FILE* file) {
   const bool fails = failsAt("close", fileno(file));
   const int status = next<int(FILE*)>("fclose")(file);

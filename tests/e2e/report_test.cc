@@ -44,8 +44,9 @@ TEST(Report, ASecondRunReplacesALongerFileEntirely) {
         runProgram(entryLines(repeated("0", 42)), dir.path());
     expectConsole(run, bannerText() + promptsText(42) + closingNoticeText());
     EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(readFile(file), reportText(repeated("0:00", 42),
-                                         "0 Hour(s), 0 Minute(s), 0 Second(s)"));
+    EXPECT_EQ(readFile(file),
+              reportText(repeated("0:00", 42),
+                         "0 Hour(s), 0 Minute(s), 0 Second(s)"));
   }
 }
 

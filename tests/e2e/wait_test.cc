@@ -11,8 +11,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -43,11 +46,14 @@ bool readAvailable(int master, std::string& seen, int ms) {
   return true;
 }
 
-// Reads from the terminal until `text` has appeared or time is up.
-bool readUntil(int master, std::string& seen, const std::string& text) {
+// Reads from the terminal until `text` has appeared where the program writes
+// (the terminal, or the file named by `outFile` when not empty), or time is up.
+bool readUntil(int master, std::string& seen, const std::string& text,
+               const std::string& outFile) {
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (seen.find(text) == std::string::npos) {
+  while ((outFile.empty() ? seen : readFile(outFile)).find(text) ==
+         std::string::npos) {
     if (std::chrono::steady_clock::now() > deadline ||
         !readAvailable(master, seen, 100)) {
       return false;
@@ -72,25 +78,66 @@ int exitStatusWithin(pid_t pid, int seconds, int master, std::string& seen) {
   return -1;
 }
 
+// What a program wrote just before it ended can still be on its way through
+// the terminal. A mark written through the same terminal after the end
+// arrives behind it, so once the mark is in, so is everything else.
+void readRest(int master, int slave, std::string& seen) {
+  const std::string mark = "<end of run>";
+  ASSERT_EQ(write(slave, mark.data(), mark.size()),
+            static_cast<ssize_t>(mark.size()));
+  ASSERT_TRUE(readUntil(master, seen, mark, "")) << seen;
+  seen.erase(seen.rfind(mark), mark.size());
+}
+
+// Processor time the process has used so far, in seconds.
+double cpuSeconds(pid_t pid) {
+  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+  std::string stat;
+  std::getline(file, stat);
+  // The fields after the program's name, which is bracketed and may hold
+  // blanks, start with the third; user and system time are the 14th and
+  // 15th, in clock ticks.
+  std::istringstream fields(stat.substr(stat.rfind(')') + 1));
+  std::string skipped;
+  for (int field = 3; field < 14; ++field) {
+    fields >> skipped;
+  }
+  long user = 0;
+  long system = 0;
+  fields >> user >> system;
+  return static_cast<double>(user + system) /
+         static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// Sitting at a prompt or at the wait costs no processor time, even on a
+// non-blocking terminal where reading never blocks.
+const double IDLE_SECONDS = 0.1;
+
 const char* const WAIT_PROMPT = "Press any key to continue . . .";
 
 // One run on a fresh pseudo-terminal, typed into once the first prompt shows
 // and the program sits reading.
 struct TerminalRun {
+  const char* what = "";
   std::string typed;
-  bool nonBlocking = false;  // as another program on the terminal may set it
-  std::string shownLast;     // the text right before the wait's prompt
-  std::string report;        // Results.txt once the wait begins; "" for none
-  char key = 'x';
+  bool nonBlocking = false;   // as another program on the terminal may set it
+  bool outputToFile = false;  // standard output redirected, input typed
+  std::string shownLast;      // the text right before the wait's prompt
+  std::string report;         // Results.txt once the wait begins; "" for none
+  std::string key = "x";      // an arrow key, say, sends several bytes
   int signal = 0;  // sent during the wait instead of the key when not 0
-  int status = 0;  // for a signal, 128 plus its number
+  bool signalIgnored = false;  // ignored from the start, as under nohup
+  int status = 0;              // for a signal, 128 plus its number
 };
 
 void expectTerminalRun(const TerminalRun& t) {
   if (testingWindowsBuild()) {
     GTEST_SKIP() << "the Windows build waits through the command processor";
   }
+  SCOPED_TRACE(t.what);
   ScratchDir dir;
+  const std::string outFile = t.outputToFile ? dir.file("out.txt") : "";
+  const std::string newline = t.outputToFile ? "\n" : "\r\n";
   int master = -1;
   int slave = -1;
   ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
@@ -105,6 +152,9 @@ void expectTerminalRun(const TerminalRun& t) {
     if (t.nonBlocking) {
       fcntl(slave, F_SETFL, O_NONBLOCK);
     }
+    if (t.signalIgnored) {
+      signal(t.signal, SIG_IGN);
+    }
     const rlimit noCore = {0, 0};  // SIGQUIT would leave a core file
     setrlimit(RLIMIT_CORE, &noCore);
     dup2(slave, STDIN_FILENO);
@@ -112,7 +162,8 @@ void expectTerminalRun(const TerminalRun& t) {
     dup2(slave, STDERR_FILENO);
     close(master);
     close(slave);
-    if (chdir(dir.path().c_str()) != 0) {
+    if (chdir(dir.path().c_str()) != 0 ||
+        (t.outputToFile && freopen(outFile.c_str(), "w", stdout) == nullptr)) {
       _exit(126);
     }
     execl(command[0].c_str(), command[0].c_str(), nullptr);
@@ -120,24 +171,35 @@ void expectTerminalRun(const TerminalRun& t) {
   }
 
   std::string seen;
-  ASSERT_TRUE(
-      readUntil(master, seen, "Enter the IGT for ***Boot Camp Basics***"))
+  ASSERT_TRUE(readUntil(master, seen,
+                        "Enter the IGT for ***Boot Camp Basics***", outFile))
       << seen;
-  usleep(200000);
+  const double atPrompt = cpuSeconds(pid);
+  usleep(500000);
+  EXPECT_LT(cpuSeconds(pid) - atPrompt, IDLE_SECONDS) << "busy at a prompt";
   ASSERT_EQ(write(master, t.typed.data(), t.typed.size()),
             static_cast<ssize_t>(t.typed.size()));
 
-  const bool prompted = readUntil(master, seen, t.shownLast + WAIT_PROMPT);
+  const bool prompted =
+      readUntil(master, seen, t.shownLast + WAIT_PROMPT, outFile);
   EXPECT_TRUE(prompted) << seen;
+  const double atWait = cpuSeconds(pid);
   EXPECT_EQ(exitStatusWithin(pid, 1, master, seen), -1)
       << "did not wait for a key";
+  EXPECT_LT(cpuSeconds(pid) - atWait, IDLE_SECONDS) << "busy at the wait";
   // Every line was flushed before the wait.
   EXPECT_EQ(readFile(dir.file("Results.txt")), t.report);
 
   if (t.signal != 0) {
     ASSERT_EQ(kill(pid, t.signal), 0);
-  } else {
-    ASSERT_EQ(write(master, &t.key, 1), 1);
+  }
+  if (t.signalIgnored) {
+    EXPECT_EQ(exitStatusWithin(pid, 1, master, seen), -1)
+        << "ended by a signal it was started to ignore";
+  }
+  if (t.signal == 0 || t.signalIgnored) {
+    ASSERT_EQ(write(master, t.key.data(), t.key.size()),
+              static_cast<ssize_t>(t.key.size()));
   }
   const int status = exitStatusWithin(pid, 5, master, seen);
   if (status == -1) {
@@ -145,10 +207,19 @@ void expectTerminalRun(const TerminalRun& t) {
     waitpid(pid, nullptr, 0);
   }
   EXPECT_EQ(status, t.status);
-  if (t.signal == 0) {
-    // The shell's prompt starts on a line of its own.
-    EXPECT_EQ(seen.substr(seen.size() - 2), "\r\n");
+  readRest(master, slave, seen);
+  if (t.signal == 0 || t.signalIgnored) {
+    // The key is not shown, and the shell's prompt starts on a line of its
+    // own.
+    const std::string shown = t.outputToFile ? readFile(outFile) : seen;
+    const std::string end = WAIT_PROMPT + newline;
+    EXPECT_EQ(shown.substr(shown.size() - std::min(shown.size(), end.size())),
+              end);
   }
+  // Nothing typed is left over for the shell, not even half a key.
+  int leftOver = -1;
+  ASSERT_EQ(ioctl(slave, FIONREAD, &leftOver), 0);
+  EXPECT_EQ(leftOver, 0);
 
   termios after{};
   ASSERT_EQ(tcgetattr(slave, &after), 0);
@@ -159,11 +230,14 @@ void expectTerminalRun(const TerminalRun& t) {
 
 // A whole run typed in, and a line more that must be thrown away, not taken
 // as the key.
-TerminalRun completeRun() {
+TerminalRun completeRun(const char* what, bool outputToFile = false) {
+  const std::string newline = outputToFile ? "\n" : "\r\n";
   TerminalRun t;
+  t.what = what;
+  t.outputToFile = outputToFile;
   t.typed = entryLines(repeated("56", 42)) + "typed ahead\n";
-  t.shownLast = "Your results have been saved to Results.txt\r\n" +
-                std::string(43, '*') + "\r\n\r\n";
+  t.shownLast = "Your results have been saved to Results.txt" + newline +
+                std::string(43, '*') + newline + newline;
   t.report =
       reportText(repeated("0:56", 42), "0 Hour(s), 39 Minute(s), 12 Second(s)");
   return t;
@@ -172,36 +246,45 @@ TerminalRun completeRun() {
 }  // namespace
 
 TEST(FinalWait, OneKeyEndsTheWaitOnATerminal) {
-  TerminalRun t = completeRun();
-  for (const bool nonBlocking : {false, true}) {
-    SCOPED_TRACE(nonBlocking ? "non-blocking terminal" : "blocking terminal");
-    t.nonBlocking = nonBlocking;
+  TerminalRun runs[] = {
+      completeRun("blocking terminal"),
+      completeRun("non-blocking terminal"),
+      completeRun("an arrow key"),
+      completeRun("output to a file, keys from the terminal", true),
+  };
+  runs[1].nonBlocking = true;
+  runs[2].key = "\x1b[A";
+  for (const TerminalRun& t : runs) {
     expectTerminalRun(t);
   }
 }
 
 TEST(FinalWait, CtrlCIsJustAKeyAndTheTerminalIsRestored) {
-  TerminalRun t = completeRun();
-  t.key = '\x03';
+  TerminalRun t = completeRun("Ctrl-C");
+  t.key = "\x03";
   expectTerminalRun(t);
 }
 
 TEST(FinalWait, ASignalDuringTheWaitRestoresTheTerminal) {
   for (const int signal : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
-    SCOPED_TRACE(strsignal(signal));
-    TerminalRun t = completeRun();
+    TerminalRun t = completeRun(strsignal(signal));
     t.signal = signal;
     t.status = 128 + signal;
     expectTerminalRun(t);
   }
+  // Started under nohup: a hang-up cannot end it, so the key still does.
+  TerminalRun t = completeRun("a hang-up that was ignored from the start");
+  t.signal = SIGHUP;
+  t.signalIgnored = true;
+  expectTerminalRun(t);
 }
 
 // Ctrl-D ends the run at once, but the window must stay open for the player
 // to read why.
 TEST(FinalWait, CtrlDOnATerminalEndsTheRunAndStillWaits) {
   for (const bool nonBlocking : {false, true}) {
-    SCOPED_TRACE(nonBlocking ? "non-blocking terminal" : "blocking terminal");
     TerminalRun t;
+    t.what = nonBlocking ? "non-blocking terminal" : "blocking terminal";
     t.typed = entryLines(repeated("56", 6)) + "\x04";
     t.nonBlocking = nonBlocking;
     t.shownLast =
