@@ -152,8 +152,10 @@ void expectTerminalRun(const TerminalRun& t) {
     if (t.nonBlocking) {
       fcntl(slave, F_SETFL, O_NONBLOCK);
     }
-    if (t.signalIgnored) {
-      signal(t.signal, SIG_IGN);
+    // The signal's action is the scenario's, not whatever the test itself
+    // was started with (a background job ignores Ctrl-C, say).
+    if (t.signal != 0) {
+      signal(t.signal, t.signalIgnored ? SIG_IGN : SIG_DFL);
     }
     const rlimit noCore = {0, 0};  // SIGQUIT would leave a core file
     setrlimit(RLIMIT_CORE, &noCore);
