@@ -10,7 +10,7 @@ if [ ! -x "$program" ]; then
   cmake --build --preset release >/dev/null
 fi
 command -v hyperfine >/dev/null || {
-  echo "hyperfine is needed: apt-get install hyperfine" >&2
+  echo "hyperfine is needed: tools/setup bench" >&2
   exit 1
 }
 
