@@ -1,6 +1,7 @@
 // The console's edges: a reader that goes away, a terminal that another
 // program made non-blocking, and the final wait that keeps a console window
-// open. Everything that differs between Windows and other systems is here.
+// open. Everything that differs between platforms is behind this header, one
+// file per platform: console-posix.cc and console-win32.cc.
 #pragma once
 
 // Called once at the start of the run: from then on, writing to an output

@@ -1,34 +1,5 @@
 #include "run/console.h"
 
-#ifdef _WIN32
-
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-
-#include <cstdlib>
-
-// Windows has no broken-pipe signal to turn off and no non-blocking
-// console, so only the wait is left: the command processor's own "pause"
-// prints its prompt and waits for a key.
-void prepareConsole() {}
-
-bool waitForMoreInput() { return false; }
-
-// A key pressed before the prompt shows (a second Enter, a split key after
-// the last time) would end "pause" at once and close the window unread, so
-// whatever the console holds is dropped first. Input from a pipe or a file
-// is not the console and is left alone.
-void waitForKeyPress() {
-  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-  DWORD mode = 0;
-  if (GetConsoleMode(input, &mode) != 0) {
-    FlushConsoleInputBuffer(input);
-  }
-  static_cast<void>(std::system("pause"));
-}
-
-#else
-
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -75,7 +46,7 @@ extern "C" void restoreTerminalAndDie(int signal) {
 // A signal that was ignored when we started (nohup, a background job) stays
 // ignored: it cannot end the program, so there is nothing to restore.
 void catchStopSignals() {
-  struct sigaction restore {};
+  struct sigaction restore{};
   restore.sa_handler = restoreTerminalAndDie;
   sigemptyset(&restore.sa_mask);
   for (int i = 0; i < STOP_SIGNAL_COUNT; ++i) {
@@ -153,5 +124,3 @@ void waitForKeyPress() {
   releaseStopSignals();
   std::cout << std::endl;
 }
-
-#endif
