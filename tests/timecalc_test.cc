@@ -41,14 +41,14 @@ TEST(ReadBackLevelTime, EveryEntryReadsBackAsItsRealLength) {
   for (std::uint32_t entry = 0; entry <= 999; ++entry) {
     timeLevel(7, entry);
     const std::int32_t realSeconds =
-        static_cast<std::int32_t>(entry / 100 * 60 + entry % 100);
+        static_cast<std::int32_t>((entry / 100 * 60) + (entry % 100));
     ASSERT_GE(levelSeconds[7], 0) << entry;
     ASSERT_LE(levelSeconds[7], 59) << entry;
     ASSERT_EQ(levelSecondsText[7].size(), 2U) << entry;
     ASSERT_EQ(levelSecondsText[7],
               levelTimeText.substr(levelTimeText.size() - 2))
         << entry;
-    ASSERT_EQ(levelMinutes[7] * 60 + levelSeconds[7], realSeconds) << entry;
+    ASSERT_EQ((levelMinutes[7] * 60) + levelSeconds[7], realSeconds) << entry;
   }
 }
 

@@ -21,7 +21,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 std::string formatLevelTime(std::uint32_t entry) {
-  const std::uint32_t minutes = entry / 100U + (entry % 100U) / 60U;
+  const std::uint32_t minutes = (entry / 100U) + ((entry % 100U) / 60U);
   const std::uint32_t seconds = (entry % 100U) % 60U;
 
   std::ostringstream text;

@@ -166,8 +166,9 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir) {
   }
   // Whatever the program wrote before it exited is in the pipes by now.
   // Draining without blocking keeps a helper it left behind from stalling us.
-  for (const auto& reader :
-       {std::make_pair(fromOut, &run.out), std::make_pair(fromErr, &run.err)}) {
+  const std::pair<int, std::string*> drains[] = {{fromOut, &run.out},
+                                                 {fromErr, &run.err}};
+  for (const auto& reader : drains) {
     if (reader.first < 0) {
       continue;
     }
@@ -204,6 +205,6 @@ void writeFile(const std::string& path, const std::string& content) {
 }
 
 bool pathExists(const std::string& path) {
-  struct stat info {};
+  struct stat info{};
   return lstat(path.c_str(), &info) == 0;
 }
