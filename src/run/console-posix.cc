@@ -74,7 +74,13 @@ void readOneKey() {
 
 }  // namespace
 
-void prepareConsole() { std::signal(SIGPIPE, SIG_IGN); }
+// A reader that went away, or a file-size limit (ulimit -f) reached while
+// writing Results.txt, would otherwise end the program by signal, with the
+// times lost; ignored, each is a write that fails and is handled as one.
+void prepareConsole() {
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
+}
 
 // Standard input is read through stdio, which tells the two ways a read
 // comes up empty apart: a read that returned nothing (Ctrl-D, the end of a

@@ -5,8 +5,8 @@
 #pragma once
 
 // Called once at the start of the run: from then on, writing to an output
-// that nobody reads any more fails like any other write instead of ending
-// the program before Results.txt is written.
+// that nobody reads any more, or past a file-size limit, fails like any
+// other write instead of ending the program before the times are shown.
 void prepareConsole();
 
 // Called when reading standard input came up empty. True once input can be

@@ -40,6 +40,26 @@ void writeClosingNotice() {
   std::cout << std::endl;
 }
 
+// Notepad, PowerShell and many editors start a UTF-8 file with the bytes
+// EF BB BF. Read as text they are not a number and would cost the first
+// line, so they are skipped, but only as the very first bytes of the input.
+// Bytes that only begin the mark are a line that does not start with a
+// number, and that line is discarded, as the read loop would. Called when
+// the first time is read, never earlier: peeking at the input before the
+// first prompt would hold the banner back until the player typed.
+void skipByteOrderMark() {
+  const char MARK[] = "\xEF\xBB\xBF";
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (std::cin.peek() != std::char_traits<char>::to_int_type(MARK[i])) {
+      if (i > 0) {
+        std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+      }
+      return;
+    }
+    std::cin.get();
+  }
+}
+
 }  // namespace
 
 // Formatted extraction does all the parsing: it skips white space, takes an
@@ -74,6 +94,9 @@ int runIgtHelper() {
   writeBanner();
   for (unsigned i = 0; i < LEVEL_COUNT; ++i) {
     writePrompt(i);
+    if (i == 0) {
+      skipByteOrderMark();
+    }
     if (!readEntry(entries[i])) {
       // Writing a report of a partial run would overwrite the player's last
       // good Results.txt, so an unfinished run leaves the file alone.

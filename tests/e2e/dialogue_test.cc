@@ -86,3 +86,40 @@ TEST(Dialogue, EndOfInputLeavesAnEarlierReportAlone) {
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(readFile(dir.file("Results.txt")), earlier);
 }
+
+// A file saved as "UTF-8 with BOM" starts with EF BB BF. There, and only
+// there, the mark is no text; anywhere else it is a line that does not start
+// with a number, which costs that line.
+TEST(Dialogue, AByteOrderMarkCostsNoTime) {
+  const std::string mark = "\xEF\xBB\xBF";
+  const struct {
+    const char* what;
+    std::string before;  // ahead of 42 lines of 56
+    const char* end;     // each line's end
+  } cases[] = {
+      {"a mark, LF", mark, "\n"},
+      {"a mark, CRLF", mark, "\r\n"},
+      {"a second mark is text", mark + mark + "923\n", "\n"},
+      {"half a mark is text",
+       "\xEF\xBB"
+       "923\n",
+       "\n"},
+      {"a mark after a blank line is text", "\n" + mark + "923\n", "\n"},
+      // The 56 ahead of it is the first time; the 42nd line goes unread.
+      {"a mark right after a time is text", "56" + mark + "923\n", "\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string input = c.before;
+    for (int i = 0; i < 42; ++i) {
+      input += std::string("56") + c.end;
+    }
+    ScratchDir dir;
+    const ProgramRun run = runProgram(input, dir.path());
+    expectConsole(run, bannerText() + promptsText(42) + closingNoticeText());
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(readFile(dir.file("Results.txt")),
+              reportText(repeated("0:56", 42),
+                         "0 Hour(s), 39 Minute(s), 12 Second(s)"));
+  }
+}

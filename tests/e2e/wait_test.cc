@@ -128,6 +128,10 @@ struct TerminalRun {
   int signal = 0;  // sent during the wait instead of the key when not 0
   bool signalIgnored = false;  // ignored from the start, as under nohup
   int status = 0;              // for a signal, 128 plus its number
+  // A background job (`cogmarrow-igt &`) that ignores SIGTTIN and SIGTTOU:
+  // every read of the terminal fails, so the run ends at once, without
+  // waiting, and what is typed is left for the foreground.
+  bool background = false;
 };
 
 void expectTerminalRun(const TerminalRun& t) {
@@ -156,6 +160,20 @@ void expectTerminalRun(const TerminalRun& t) {
     // was started with (a background job ignores Ctrl-C, say).
     if (t.signal != 0) {
       signal(t.signal, t.signalIgnored ? SIG_IGN : SIG_DFL);
+    }
+    if (t.background) {
+      // The terminal goes to a process group that only sleeps, which ends
+      // with the session.
+      const pid_t foreground = fork();
+      if (foreground == 0) {
+        setpgid(0, 0);
+        pause();
+        _exit(0);
+      }
+      setpgid(foreground, foreground);
+      tcsetpgrp(slave, foreground);
+      signal(SIGTTIN, SIG_IGN);
+      signal(SIGTTOU, SIG_IGN);
     }
     const rlimit noCore = {0, 0};  // SIGQUIT would leave a core file
     setrlimit(RLIMIT_CORE, &noCore);
@@ -186,8 +204,12 @@ void expectTerminalRun(const TerminalRun& t) {
       readUntil(master, seen, t.shownLast + WAIT_PROMPT, outFile);
   EXPECT_TRUE(prompted) << seen;
   const double atWait = cpuSeconds(pid);
-  EXPECT_EQ(exitStatusWithin(pid, 1, master, seen), -1)
-      << "did not wait for a key";
+  if (!t.background) {
+    EXPECT_EQ(exitStatusWithin(pid, 1, master, seen), -1)
+        << "did not wait for a key";
+  } else {
+    usleep(1000000);
+  }
   EXPECT_LT(cpuSeconds(pid) - atWait, IDLE_SECONDS) << "busy at the wait";
   // Every line was flushed before the wait.
   EXPECT_EQ(readFile(dir.file("Results.txt")), t.report);
@@ -199,7 +221,7 @@ void expectTerminalRun(const TerminalRun& t) {
     EXPECT_EQ(exitStatusWithin(pid, 1, master, seen), -1)
         << "ended by a signal it was started to ignore";
   }
-  if (t.signal == 0 || t.signalIgnored) {
+  if ((t.signal == 0 || t.signalIgnored) && !t.background) {
     ASSERT_EQ(write(master, t.key.data(), t.key.size()),
               static_cast<ssize_t>(t.key.size()));
   }
@@ -210,7 +232,7 @@ void expectTerminalRun(const TerminalRun& t) {
   }
   EXPECT_EQ(status, t.status);
   readRest(master, slave, seen);
-  if (t.signal == 0 || t.signalIgnored) {
+  if ((t.signal == 0 || t.signalIgnored) && !t.background) {
     // The key is not shown, and the shell's prompt starts on a line of its
     // own.
     const std::string shown = t.outputToFile ? readFile(outFile) : seen;
@@ -221,7 +243,7 @@ void expectTerminalRun(const TerminalRun& t) {
   // Nothing typed is left over for the shell, not even half a key.
   int leftOver = -1;
   ASSERT_EQ(ioctl(slave, FIONREAD, &leftOver), 0);
-  EXPECT_EQ(leftOver, 0);
+  EXPECT_EQ(leftOver, t.background ? static_cast<int>(t.typed.size()) : 0);
 
   termios after{};
   ASSERT_EQ(tcgetattr(slave, &after), 0);
@@ -295,6 +317,20 @@ TEST(FinalWait, CtrlDOnATerminalEndsTheRunAndStillWaits) {
     t.status = 1;
     expectTerminalRun(t);
   }
+}
+
+// Started in the background, the run cannot read the terminal. It must end
+// by itself at once, not sit polling a terminal that is never its own.
+TEST(FinalWait, ABackgroundJobEndsAtOnceWithoutSpinning) {
+  TerminalRun t;
+  t.what = "a background job with SIGTTIN and SIGTTOU ignored";
+  t.typed = "56\n";
+  t.background = true;
+  t.shownLast =
+      "Input ended after 0 of 42 level times; Results.txt was not "
+      "written.\r\n";
+  t.status = 1;
+  expectTerminalRun(t);
 }
 
 TEST(FinalWait, NoWaitAndNoPromptWhenInputIsNotATerminal) {
