@@ -12,8 +12,6 @@
 
 namespace {
 
-const char* const RESULTS_FILE_NAME = "Results.txt";
-
 // Keeps the operating system's word for the first failure on the file; it is
 // read at once, before anything else can overwrite errno.
 void noteFailure(const std::ofstream& file, std::string& reason) {

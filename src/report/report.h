@@ -8,6 +8,9 @@
 
 #include "catalogue/catalogue.h"
 
+// In the current directory.
+inline constexpr char RESULTS_FILE_NAME[] = "Results.txt";
+
 // Writes the whole report into Results.txt and closes it. True only when the
 // file was opened, written and closed without an error. Otherwise the report
 // has gone to standard output instead (and to standard error too, if

@@ -82,6 +82,9 @@ void prepareConsole() {
   std::signal(SIGXFSZ, SIG_IGN);
 }
 
+// The report is already where the player started the program.
+void offerSavedReport(const char* /*name*/) {}
+
 // Standard input is read through stdio, which tells the two ways a read
 // comes up empty apart: a read that returned nothing (Ctrl-D, the end of a
 // file) sets end of file, one that failed sets the error flag with errno.

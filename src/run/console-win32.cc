@@ -12,6 +12,9 @@ void prepareConsole() {}
 
 bool waitForMoreInput() { return false; }
 
+// The report is already where the player started the program.
+void offerSavedReport(const char* /*name*/) {}
+
 // A key pressed before the prompt shows (a second Enter, a split key after
 // the last time) would end "pause" at once and close the window unread, so
 // whatever the console holds is dropped first. Input from a pipe or a file

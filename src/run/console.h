@@ -1,7 +1,8 @@
 // The console's edges: a reader that goes away, a terminal that another
 // program made non-blocking, and the final wait that keeps a console window
 // open. Everything that differs between platforms is behind this header, one
-// file per platform: console-posix.cc and console-win32.cc.
+// file per platform: console-posix.cc, console-win32.cc and console-web.cc
+// (the web page).
 #pragma once
 
 // Called once at the start of the run: from then on, writing to an output
@@ -14,6 +15,11 @@ void prepareConsole();
 // terminal that another program set non-blocking); false at a real end of
 // input or a real error.
 bool waitForMoreInput();
+
+// Called once Results.txt has been written and closed without an error,
+// before the player is told so. Where the file is out of the player's reach
+// (in a web page), this hands it over.
+void offerSavedReport(const char* name);
 
 // Waits for one key on the terminal after the run, so that a console window
 // stays open until the player has read it.

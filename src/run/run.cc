@@ -109,6 +109,7 @@ int runIgtHelper() {
 
   const bool saved = runReportPhase(entries);
   if (saved) {
+    offerSavedReport(RESULTS_FILE_NAME);
     writeClosingNotice();
   }
   waitForKeyPress();

@@ -50,10 +50,20 @@ std::vector<std::string> programCommand() {
   return words;
 }
 
-bool testingWindowsBuild() {
+namespace {
+
+bool programEndsWith(const std::string& suffix) {
   const std::string program = programCommand().back();
-  return program.size() > 4 && program.substr(program.size() - 4) == ".exe";
+  return program.size() > suffix.size() &&
+         program.compare(program.size() - suffix.size(), suffix.size(),
+                         suffix) == 0;
 }
+
+}  // namespace
+
+bool testingWindowsBuild() { return programEndsWith(".exe"); }
+
+bool testingWebBuild() { return programEndsWith(".js"); }
 
 int runTimeoutSeconds() {
   const char* seconds = std::getenv("COGMARROW_TEST_TIMEOUT");

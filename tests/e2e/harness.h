@@ -33,6 +33,9 @@ std::vector<std::string> programCommand();
 // True when the program under test is the Windows build.
 bool testingWindowsBuild();
 
+// True when the program under test is the web edition's, under Node.js.
+bool testingWebBuild();
+
 // How long a run may take before it counts as hung.
 int runTimeoutSeconds();
 
