@@ -19,16 +19,10 @@ command -v chromium >/dev/null || {
 
 profile="$(mktemp -d)"
 trap 'rm -rf "$profile"' EXIT
-NODE_PATH="$root/tests/web/node_modules" node - "$page" "$profile" <<'SCRIPT'
-const puppeteer = require('puppeteer-core');
-const [page, profile] = process.argv.slice(2);
+node - "$root/tests/web/chromium.js" "$page" "$profile" <<'SCRIPT'
+const [chromium, page, profile] = process.argv.slice(2);
 (async () => {
-  const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium', headless: true, userDataDir: profile,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update',
-      '--disable-sync'],
-  });
+  const browser = await require(chromium)(profile);
   const times = [];
   for (let i = 0; i < 20; ++i) {
     const tab = await browser.newPage();

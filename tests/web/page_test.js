@@ -13,7 +13,7 @@ const childProcess = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const puppeteer = require('puppeteer-core');
+const launchChromium = require('./chromium');
 
 const [pagePath, linuxProgram] = process.argv.slice(2).map((p) => path.resolve(p));
 if (!pagePath || !linuxProgram) {
@@ -159,16 +159,7 @@ async function pastedRun(browser, state) {
   const size = fs.statSync(pagePath).size;
   console.log(`page ${size} bytes`);
   assert.ok(size <= 600 * 1024, 'the page is over 600 KB');
-  // Chromium's own background traffic is switched off, so that any request
-  // left is the page's.
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    userDataDir: path.join(state.scratch, 'profile'),
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update',
-      '--disable-sync'],
-  });
+  const browser = await launchChromium(path.join(state.scratch, 'profile'));
   try {
     await typedRun(browser, state);
     await pastedRun(browser, state);
