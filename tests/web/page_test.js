@@ -102,6 +102,9 @@ async function finishRun(page, state, echoes, lines) {
   const report = await downloaded(state.downloads);
   assert.equal(await page.$eval('#save', (p) => p.hidden), false,
       'no link to save Results.txt again');
+  await new Promise((resolve) => setTimeout(resolve, 200));
+  assert.equal(await page.$eval('#over', (p) => p.hidden), true,
+      'the run ended before a key was pressed');
   await page.keyboard.press('x');
   await page.waitForSelector('#over', {visible: true, timeout: 10000});
   const linux = linuxRun(lines);
