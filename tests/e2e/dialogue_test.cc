@@ -68,9 +68,7 @@ TEST(Dialogue, EndOfInputEndsTheRunWithoutAReport) {
     const ProgramRun run = runProgram(c.input, dir.path());
     expectConsole(run, bannerText() + promptsText(c.accepted + 1));
     EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_EQ(run.err, "Input ended after " + std::to_string(c.accepted) +
-                           " of 42 level times; Results.txt was not written." +
-                           nl());
+    EXPECT_EQ(run.err, inputEndedText(c.accepted));
     EXPECT_FALSE(pathExists(dir.file("Results.txt")));
   }
 }

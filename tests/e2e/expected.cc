@@ -81,6 +81,11 @@ std::string closingNoticeText() {
          stars43 + nl() + nl();
 }
 
+std::string inputEndedText(unsigned accepted, const std::string& lineEnd) {
+  return "Input ended after " + std::to_string(accepted) +
+         " of 42 level times; Results.txt was not written." + lineEnd;
+}
+
 std::string reportText(const std::vector<std::string>& times,
                        const std::string& totalLine) {
   const std::string stars27(27, '*');

@@ -14,6 +14,10 @@ std::string bannerText();
 std::string promptText(unsigned index);
 std::string promptsText(unsigned count);  // the first `count` prompts
 std::string closingNoticeText();
+// What standard error says when the input ends after `accepted` times, with
+// `lineEnd` where a terminal shows "\r\n".
+std::string inputEndedText(unsigned accepted,
+                           const std::string& lineEnd = nl());
 
 // Results.txt for the given 42 time texts and total line.
 std::string reportText(const std::vector<std::string>& times,

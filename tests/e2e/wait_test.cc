@@ -270,6 +270,18 @@ TerminalRun completeRun(const char* what, bool outputToFile = false) {
   return t;
 }
 
+// A run whose input ends after `accepted` times: no report, status 1, and
+// the reason shown last before the wait.
+TerminalRun endedRun(const char* what, const std::string& typed,
+                     unsigned accepted) {
+  TerminalRun t;
+  t.what = what;
+  t.typed = typed;
+  t.shownLast = inputEndedText(accepted, "\r\n");
+  t.status = 1;
+  return t;
+}
+
 }  // namespace
 
 TEST(FinalWait, OneKeyEndsTheWaitOnATerminal) {
@@ -310,14 +322,10 @@ TEST(FinalWait, ASignalDuringTheWaitRestoresTheTerminal) {
 // to read why.
 TEST(FinalWait, CtrlDOnATerminalEndsTheRunAndStillWaits) {
   for (const bool nonBlocking : {false, true}) {
-    TerminalRun t;
-    t.what = nonBlocking ? "non-blocking terminal" : "blocking terminal";
-    t.typed = entryLines(repeated("56", 6)) + "\x04";
+    TerminalRun t =
+        endedRun(nonBlocking ? "non-blocking terminal" : "blocking terminal",
+                 entryLines(repeated("56", 6)) + "\x04", 6);
     t.nonBlocking = nonBlocking;
-    t.shownLast =
-        "Input ended after 6 of 42 level times; Results.txt was not "
-        "written.\r\n";
-    t.status = 1;
     expectTerminalRun(t);
   }
 }
@@ -325,14 +333,9 @@ TEST(FinalWait, CtrlDOnATerminalEndsTheRunAndStillWaits) {
 // Started in the background, the run cannot read the terminal. It must end
 // by itself at once, not sit polling a terminal that is never its own.
 TEST(FinalWait, ABackgroundJobEndsAtOnceWithoutSpinning) {
-  TerminalRun t;
-  t.what = "a background job with SIGTTIN and SIGTTOU ignored";
-  t.typed = "56\n";
+  TerminalRun t =
+      endedRun("a background job with SIGTTIN and SIGTTOU ignored", "56\n", 0);
   t.background = true;
-  t.shownLast =
-      "Input ended after 0 of 42 level times; Results.txt was not "
-      "written.\r\n";
-  t.status = 1;
   expectTerminalRun(t);
 }
 
