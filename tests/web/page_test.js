@@ -1,27 +1,32 @@
-// Plays two runs on the web edition's page, opened from disk in headless
-// Chromium, and holds each to what the Linux program does with the same
-// input: the transcript byte for byte (the program's output, with each
-// entered line echoed where it was entered, as a terminal shows it) and the
-// downloaded Results.txt.
+// Plays runs on the web edition's page, opened from disk, in each browser
+// engine asked for, and holds each to what the Linux program does with the
+// same input: the transcript byte for byte (the program's output, with each
+// entered line echoed where it was entered, as a terminal shows it), the
+// downloaded Results.txt, and the report the page shows. axe-core looks at
+// the page at the start, mid-run, at the final wait and at the end.
 //
-//   node tests/web/page_test.js PAGE LINUX-PROGRAM
+//   node tests/web/page_test.js PAGE LINUX-PROGRAM [ENGINE...]
 //
-// Uses Debian's chromium (or the one CHROMIUM names); needs `npm ci` here.
+// ENGINE is chromium, firefox or webkit (all three unless named); needs
+// `npm ci` here, and the browsers from `tools/setup web`.
 'use strict';
 const assert = require('assert/strict');
 const childProcess = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const launchChromium = require('./chromium');
+const {ENGINES, launch, dispatchPaste} = require('./browsers');
 
-const [pagePath, linuxProgram] = process.argv.slice(2).map((p) => path.resolve(p));
+const [pagePath, linuxProgram] = process.argv.slice(2, 4).map((p) => path.resolve(p));
+const engines = process.argv.length > 4 ? process.argv.slice(4) : ENGINES;
 if (!pagePath || !linuxProgram) {
-  console.error('usage: node page_test.js PAGE LINUX-PROGRAM');
+  console.error('usage: node page_test.js PAGE LINUX-PROGRAM [ENGINE...]');
   process.exit(2);
 }
 const PROMPT_END = '*** then press Enter\n\n';
 const WAIT_PROMPT = 'Press any key to continue . . .';
+const AXE = fs.readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 // The Linux program's output and Results.txt for the given lines.
 function linuxRun(lines) {
@@ -53,71 +58,94 @@ function terminalView(out, echoes) {
   return view + out.slice(from) + WAIT_PROMPT + '\n';
 }
 
-const transcript = (page) => page.$eval('#transcript', (t) => t.textContent);
-const promptsShown = (page) => page.$eval('#transcript',
-    (t, end) => t.textContent.split(end).length - 1, PROMPT_END);
+// A page that is busy answers late, so the time is judged after the answer
+// too: a condition met only after 10 s of a frozen tab is a failure.
+async function waitFor(page, what, fn, ...args) {
+  const started = Date.now();
+  for (;;) {
+    const met = await page.eval(fn, ...args);
+    assert.ok(Date.now() - started < 10000, `waited over 10 s for ${what}`);
+    if (met) {
+      return;
+    }
+    await sleep(20);
+  }
+}
+const shown = (page, id) => page.eval((i) => !document.getElementById(i).hidden, id);
+const text = (page, id) => page.eval((i) => document.getElementById(i).textContent, id);
+const promptsShown = (page) => page.eval((end) =>
+  document.getElementById('transcript').textContent.split(end).length - 1, PROMPT_END);
+const waitForPrompts = (page, n) => waitFor(page, `prompt ${n}`, (end, count) =>
+  document.getElementById('transcript').textContent.split(end).length - 1 >= count,
+PROMPT_END, n);
 
-async function waitForPrompts(page, count) {
-  await page.waitForFunction((end, n) =>
-    document.getElementById('transcript').textContent.split(end).length - 1 >= n,
-  {timeout: 10000}, PROMPT_END, count);
+async function checkAccessible(page, stage) {
+  if (!await page.eval(() => typeof axe !== 'undefined')) {
+    await page.eval((source) => {
+      const script = document.createElement('script');
+      script.textContent = source;
+      document.head.appendChild(script);
+    }, AXE);
+  }
+  const found = await page.eval(() => axe.run(document, {resultTypes: ['violations']})
+      .then((r) => r.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(' ')}`)));
+  assert.deepEqual(found, [], `axe-core at ${stage}`);
 }
 
 async function downloaded(dir) {
   const file = path.join(dir, 'Results.txt');
-  for (let i = 0; i < 100 && !fs.existsSync(file); ++i) {
-    await new Promise((resolve) => setTimeout(resolve, 50));
+  for (let i = 0; i < 200 && !fs.existsSync(file); ++i) {
+    await sleep(50);
   }
-  assert.ok(fs.existsSync(file), 'Results.txt was not downloaded');
-  return fs.readFileSync(file);
+  assert.ok(fs.existsSync(file), `Results.txt was not downloaded: ${childProcess.execSync('find ' + path.dirname(dir) + ' -maxdepth 1')}`);
+  const bytes = fs.readFileSync(file);
+  fs.rmSync(file);
+  return bytes;
 }
 
-// Opens the page afresh, with downloads going into a new folder.
-async function openPage(browser, state) {
-  const page = await browser.newPage();
-  page.on('request', (request) => {
-    if (!/^(file|data|blob):/.test(request.url())) {
-      state.network.push(request.url());
-    }
-  });
-  page.on('pageerror', (error) => state.errors.push(String(error)));
-  state.downloads = fs.mkdtempSync(path.join(state.scratch, 'downloads-'));
-  const cdp = await page.createCDPSession();
-  await cdp.send('Browser.setDownloadBehavior',
-      {behavior: 'allow', downloadPath: state.downloads});
-  const opened = Date.now();
-  await page.goto('file://' + pagePath);
+// Opens the page afresh; the entry field must have the focus.
+async function openPage(browser, options) {
+  const page = await browser.open('file://' + pagePath, options);
   await waitForPrompts(page, 1);
-  console.log(`first prompt ${Date.now() - opened} ms after opening`);
-  assert.equal(await page.evaluate(() => document.activeElement.id), 'line',
-      'the entry field has no focus');
+  await waitFor(page, 'the entry field to have the focus',
+      () => document.activeElement.id === 'line');
   return page;
 }
 
-// Ends the final wait with one key and checks what the page shows after it.
-async function finishRun(page, state, echoes, lines) {
-  await page.waitForFunction((text) =>
-    document.getElementById('transcript').textContent.endsWith(text),
-  {timeout: 10000}, WAIT_PROMPT);
-  const report = await downloaded(state.downloads);
-  assert.equal(await page.$eval('#save', (p) => p.hidden), false,
-      'no link to save Results.txt again');
-  await new Promise((resolve) => setTimeout(resolve, 200));
-  assert.equal(await page.$eval('#over', (p) => p.hidden), true,
-      'the run ended before a key was pressed');
-  await page.keyboard.press('x');
-  await page.waitForSelector('#over', {visible: true, timeout: 10000});
+// Waits for the final wait, checks that it holds, ends it with `endWait`,
+// and holds the transcript, the download and the report shown to Linux.
+async function finishRun(browser, page, echoes, lines, {downloads, endWait}) {
+  await waitFor(page, 'the final wait', (end) =>
+    document.getElementById('transcript').textContent.endsWith(end), WAIT_PROMPT);
   const linux = linuxRun(lines);
-  assert.equal(await transcript(page), terminalView(linux.out, echoes));
-  assert.ok(report.equals(linux.report), 'Results.txt differs from Linux');
-  assert.equal(await page.$eval('#line', (f) => f.disabled), true);
+  if (downloads === 'deny') {
+    await sleep(500);
+    assert.deepEqual(fs.readdirSync(browser.downloads), [], 'a denied download arrived');
+  } else {
+    assert.ok((await downloaded(browser.downloads)).equals(linux.report),
+        'the downloaded Results.txt differs from Linux');
+  }
+  assert.equal(await text(page, 'report-text'), linux.report.toString('latin1'),
+      'the report on the page differs from Linux');
+  assert.ok(await shown(page, 'report'), 'the report is not shown');
+  await checkAccessible(page, 'the final wait');
+  await endWait();
+  await waitFor(page, 'the end of the run', () => !document.getElementById('over').hidden);
+  assert.equal(await text(page, 'transcript'), terminalView(linux.out, echoes));
+  assert.equal(await page.eval(() => document.getElementById('line').disabled), true);
+  await checkAccessible(page, 'the end');
+  assert.deepEqual(page.network, [], 'the page made network requests');
+  assert.deepEqual(page.errors, [], 'the page threw');
   await page.close();
 }
 
 // A player types each time and waits for the next prompt; some levels get
-// a wrong entry first, which takes no time and shows no new prompt.
-async function typedRun(browser, state) {
-  const page = await openPage(browser, state);
+// a wrong entry first, which takes no time and shows no new prompt. At the
+// final wait, with the transcript clicked, keys that type nothing do not
+// end it, and a letter does.
+async function typedRun(browser, engine) {
+  const page = await openPage(browser);
+  await checkAccessible(page, 'the start');
   const wrong = {1: ['abc'], 5: ['1234', ''], 9: ['-5'], 20: ['x923', '   ']};
   const echoes = {};
   const lines = [];
@@ -127,9 +155,9 @@ async function typedRun(browser, state) {
     // Typed where the focus is, which must stay in the field, also after a
     // wrong entry sent with a tap on the Enter button.
     for (const line of entered) {
-      await page.keyboard.type(line);
+      await page.type(line);
       if (line === entered[entered.length - 1]) {
-        await page.keyboard.press('Enter');
+        await page.press('Enter');
       } else {
         await page.click('button[type=submit]');
       }
@@ -139,45 +167,87 @@ async function typedRun(browser, state) {
     if (level < 41) {
       await waitForPrompts(page, level + 2);
     }
+    if (level === 30) {
+      await waitFor(page, 'the transcript to scroll to its end', () => {
+        const t = document.getElementById('transcript');
+        return t.scrollTop > 0 && t.scrollTop + t.clientHeight >= t.scrollHeight - 1;
+      });
+      await checkAccessible(page, 'mid-run, scrolled');
+    }
   }
-  await finishRun(page, state, echoes, lines);
+  await finishRun(browser, page, echoes, lines, {endWait: async () => {
+    await page.click('#transcript');
+    // WebDriver has no lock keys; puppeteer has them only in Chromium.
+    const silent = ['Shift', 'Control', 'Alt', 'Meta'];
+    for (const key of engine === 'chromium' ? [...silent, 'CapsLock', 'NumLock'] : silent) {
+      await page.press(key);
+    }
+    await sleep(300);
+    assert.ok(!await shown(page, 'over'), 'a key that types nothing ended the final wait');
+    await page.press('x');
+  }});
 }
 
-// A column of times copied from a spreadsheet (CRLF line ends), pasted
-// under the first prompt; its last line has no line end, so it waits in
-// the field until the player presses Enter under the last prompt.
-async function pastedRun(browser, state) {
-  const page = await openPage(browser, state);
+// A spreadsheet column (CRLF line ends) of 10,000 rows, the times among
+// empty ones, pasted under the first prompt; its last line has no line
+// end, so it waits in the field until Enter under the last prompt. A
+// paste at the final wait ends it and enters nothing.
+async function pastedRun(browser, options = {}) {
+  const page = await openPage(browser, options);
   const times = Array.from({length: 42}, (_, i) => String(56 + (i * 37) % 900));
-  const column = times.slice(0, 41).map((t) => t + '\r\n').join('') + times[41];
-  await page.$eval('#line', (field, text) => {
-    const data = new DataTransfer();
-    data.setData('text/plain', text);
-    field.dispatchEvent(new ClipboardEvent('paste',
-        {clipboardData: data, bubbles: true, cancelable: true}));
-  }, column);
+  const rows = Array(9999).fill('');
+  times.slice(0, 41).forEach((time, k) => {
+    rows[3 + 243 * k] = time;
+  });
+  const pasted = Date.now();
+  await page.paste(rows.map((row) => row + '\r\n').join('') + times[41]);
   await waitForPrompts(page, 42);
-  assert.equal(await page.$eval('#line', (f) => f.value), times[41]);
-  await page.keyboard.press('Enter');
-  await finishRun(page, state, {1: times.slice(0, 41), 42: [times[41]]}, times);
+  assert.ok(Date.now() - pasted < 10000, 'a pasted column froze the page');
+  assert.equal(await page.eval(() => document.getElementById('line').value), times[41]);
+  await page.press('Enter');
+  await finishRun(browser, page, {1: rows, 42: [times[41]]}, [...rows, times[41]], {
+    ...options, endWait: () => page.eval(dispatchPaste, '1\n2\n'),
+  });
+}
+
+// The program stopping unexpectedly is not the end of a run.
+async function stoppedRun(browser) {
+  const page = await openPage(browser);
+  await page.eval(() => {
+    try {
+      abort('a planted fault');
+    } catch {
+      // The abort is thrown to its caller, here, once the page has seen it.
+    }
+  });
+  await waitFor(page, 'the stopped notice', () => !document.getElementById('stopped').hidden);
+  assert.ok(!await shown(page, 'over'), 'an aborted run says it is over');
+  await page.close();
 }
 
 (async () => {
-  const state = {network: [], errors: [],
-    scratch: fs.mkdtempSync(path.join(os.tmpdir(), 'cogmarrow-page-'))};
   const size = fs.statSync(pagePath).size;
   console.log(`page ${size} bytes`);
   assert.ok(size <= 600 * 1024, 'the page is over 600 KB');
-  const browser = await launchChromium(path.join(state.scratch, 'profile'));
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'cogmarrow-page-'));
   try {
-    await typedRun(browser, state);
-    await pastedRun(browser, state);
-    assert.deepEqual(state.network, [], 'the page made network requests');
-    assert.deepEqual(state.errors, [], 'the page threw');
-    console.log('page test passed: a typed run and a pasted run');
+    for (const engine of engines) {
+      const browser = await launch(engine, scratch);
+      try {
+        await typedRun(browser, engine);
+        await pastedRun(browser);
+        if (engine === 'chromium') {
+          await pastedRun(browser, {downloads: 'deny'});
+          await stoppedRun(browser);
+        }
+      } finally {
+        await browser.close();
+      }
+      console.log(`page test passed in ${engine}: a typed run and a pasted run` +
+        (engine === 'chromium' ? ', downloads denied, and a stopped program' : ''));
+    }
   } finally {
-    await browser.close();
-    fs.rmSync(state.scratch, {recursive: true, force: true});
+    fs.rmSync(scratch, {recursive: true, force: true});
   }
 })().catch((error) => {
   console.error(error);

@@ -1,0 +1,201 @@
+// Starts one of the three browser engines from Debian's own packages and
+// drives it one way for the page test and the page-load benchmark:
+// Chromium and Firefox through puppeteer-core, WebKit (WebKitGTK's
+// MiniBrowser, under Xvfb) through its WebDriver and selenium-webdriver.
+// Nothing is downloaded, and each browser's own background traffic is
+// switched off, so that any request left is the page's.
+//
+//   launch(engine, scratch) -> {open(url, {downloads}), downloads, close()}
+//
+// A page from open() has eval(fn, ...args), type(text), press(key),
+// click(selector), paste(text), close(), and the network requests and
+// errors it has seen. Downloads, allowed or denied, go into `downloads`.
+'use strict';
+const childProcess = require('child_process');
+const fs = require('fs');
+const net = require('net');
+const path = require('path');
+const puppeteer = require('puppeteer-core');
+
+const ENGINES = ['chromium', 'firefox', 'webkit'];
+const MINIBROWSER = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
+
+function watch(page, seen) {
+  page.on('request', (request) => {
+    if (!/^(file|data|blob|about):/.test(request.url())) {
+      seen.network.push(request.url());
+    }
+  });
+  page.on('pageerror', (error) => seen.errors.push(String(error)));
+}
+
+async function launchPuppeteer(engine, downloads, profile) {
+  const browser = engine === 'chromium' ?
+    await puppeteer.launch({
+      executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+      headless: true,
+      userDataDir: profile,
+      args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+        '--disable-background-networking', '--disable-component-update',
+        '--disable-sync'],
+    }) :
+    await puppeteer.launch({
+      browser: 'firefox',
+      executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
+      headless: true,
+      userDataDir: profile,
+      extraPrefsFirefox: {'network.captive-portal-service.enabled': false,
+        'network.connectivity-service.enabled': false},
+    });
+  return {
+    downloads,
+    async open(url, {downloads: policy = 'allow'} = {}) {
+      const context = await browser.createBrowserContext(
+          {downloadBehavior: {policy, downloadPath: downloads}});
+      const page = await context.newPage();
+      const seen = {network: [], errors: []};
+      watch(page, seen);
+      await page.goto(url);
+      return {
+        ...seen,
+        eval: (fn, ...args) => page.evaluate(fn, ...args),
+        type: (text) => page.keyboard.type(text),
+        press: (key) => page.keyboard.press(key),
+        click: (selector) => page.click(selector),
+        // Firefox takes no data from a made-up paste event, so the text
+        // goes through the clipboard, with the keys a player would press.
+        paste: engine === 'firefox' ? async (text) => {
+          await page.evaluate(putOnClipboardAtNextCopy, text);
+          for (const key of ['c', 'v']) {
+            await page.keyboard.down('Control');
+            await page.keyboard.press(key);
+            await page.keyboard.up('Control');
+          }
+        } : (text) => page.evaluate(dispatchPaste, text),
+        close: () => context.close(),
+      };
+    },
+    close: () => browser.close(),
+  };
+}
+
+// Runs in the page.
+function putOnClipboardAtNextCopy(text) {
+  document.addEventListener('copy', (event) => {
+    event.clipboardData.setData('text/plain', text);
+    event.preventDefault();
+  }, {once: true});
+}
+function dispatchPaste(text) {
+  const data = new DataTransfer();
+  data.setData('text/plain', text);
+  document.activeElement.dispatchEvent(new ClipboardEvent('paste',
+      {clipboardData: data, bubbles: true, cancelable: true}));
+}
+
+function freePort() {
+  return new Promise((resolve, reject) => {
+    const server = net.createServer();
+    server.on('error', reject);
+    server.listen(0, '127.0.0.1', () => {
+      const {port} = server.address();
+      server.close(() => resolve(port));
+    });
+  });
+}
+
+async function listening(port, child) {
+  for (let i = 0; i < 200; ++i) {
+    if (child.exitCode !== null) {
+      break;
+    }
+    const up = await new Promise((resolve) => {
+      const socket = net.connect(port, '127.0.0.1', () => {
+        socket.end();
+        resolve(true);
+      });
+      socket.on('error', () => resolve(false));
+    });
+    if (up) {
+      return;
+    }
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+  throw new Error('WebKitWebDriver did not start');
+}
+
+// MiniBrowser saves every download, unasked, into the XDG download folder
+// of its HOME, which is made here for the purpose.
+async function launchWebKit(downloads, home) {
+  const {Builder, By, Key} = require('selenium-webdriver');
+  fs.mkdirSync(path.join(home, '.config'), {recursive: true});
+  fs.writeFileSync(path.join(home, '.config', 'user-dirs.dirs'),
+      `XDG_DOWNLOAD_DIR="${downloads}"\n`);
+  const port = await freePort();
+  // A process group of its own, so that Xvfb goes with the driver.
+  const server = childProcess.spawn('xvfb-run',
+      ['-a', 'WebKitWebDriver', `--port=${port}`],
+      {detached: true, stdio: 'ignore',
+        env: {...process.env, HOME: home, XDG_CONFIG_HOME: path.join(home, '.config')}});
+  const stop = () => {
+    try {
+      process.kill(-server.pid, 'SIGTERM');
+    } catch (error) {
+      if (error.code !== 'ESRCH') {
+        throw error;
+      }
+    }
+  };
+  let driver;
+  try {
+    await listening(port, server);
+    driver = await new Builder().usingServer(`http://127.0.0.1:${port}`)
+        .withCapabilities({browserName: 'MiniBrowser',
+          'webkitgtk:browserOptions': {binary: MINIBROWSER, args: ['--automation']}})
+        .build();
+  } catch (error) {
+    stop();
+    throw error;
+  }
+  const KEYS = {Enter: Key.ENTER, Shift: Key.SHIFT, Control: Key.CONTROL,
+    Alt: Key.ALT, Meta: Key.META, Escape: Key.ESCAPE, Tab: Key.TAB};
+  const run = (fn, ...args) =>
+    driver.executeScript(`return (${fn}).apply(null, arguments);`, ...args);
+  return {
+    downloads,
+    async open(url) {
+      await driver.get(url);
+      return {
+        network: [], errors: [],
+        eval: run,
+        type: (text) => driver.actions().sendKeys(text).perform(),
+        press: (key) => driver.actions().keyDown(KEYS[key] || key)
+            .keyUp(KEYS[key] || key).perform(),
+        click: (selector) => driver.findElement(By.css(selector)).click(),
+        paste: (text) => run(dispatchPaste, text),
+        close: () => driver.get('about:blank'),
+      };
+    },
+    async close() {
+      try {
+        await driver.quit();
+      } finally {
+        stop();
+      }
+    },
+  };
+}
+
+// The scratch folder is the caller's, and removed by the caller.
+async function launch(engine, scratch) {
+  if (!ENGINES.includes(engine)) {
+    throw new Error(`no such engine: ${engine} (${ENGINES.join(', ')})`);
+  }
+  const downloads = path.join(scratch, `${engine}-downloads`);
+  fs.mkdirSync(downloads);
+  const profile = path.join(scratch, `${engine}-profile`);
+  return engine === 'webkit' ? launchWebKit(downloads, profile) :
+    launchPuppeteer(engine, downloads, profile);
+}
+
+module.exports = {ENGINES, launch, dispatchPaste};

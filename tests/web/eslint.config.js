@@ -1,0 +1,44 @@
+// ESLint for the web edition's JavaScript, as clang-tidy is for its C++:
+// the page's script, the program's browser half (an emscripten library),
+// its Node.js home for the tests, and the page test and benchmark.
+// tools/check web runs it from the project's root.
+'use strict';
+const js = require('@eslint/js');
+const html = require('eslint-plugin-html');
+const globals = require('globals');
+
+// What emscripten's generated code provides to the files built into it.
+const emscripten = {Module: 'writable', FS: 'readonly', Asyncify: 'readonly',
+  ExitStatus: 'readonly', HEAPU8: 'readonly', UTF8ToString: 'readonly',
+  LibraryManager: 'readonly', mergeInto: 'readonly', webResumeWhenKept: 'readonly'};
+
+module.exports = [
+  js.configs.recommended,
+  {
+    rules: {'no-var': 'off', eqeqeq: 'error', strict: ['error', 'function']},
+  },
+  {
+    files: ['web/page.html'],
+    plugins: {html},
+    languageOptions: {sourceType: 'script', ecmaVersion: 2020,
+      globals: {...globals.browser, ...emscripten}},
+  },
+  {
+    files: ['src/run/console-web.js'],
+    languageOptions: {sourceType: 'script', ecmaVersion: 2020,
+      globals: {...globals.browser, ...emscripten}},
+    rules: {strict: 'off'},
+  },
+  {
+    files: ['web/node.js'],
+    languageOptions: {sourceType: 'script', ecmaVersion: 2020,
+      globals: {...globals.node, ...emscripten}},
+    rules: {strict: 'off'},
+  },
+  {
+    files: ['tests/web/*.js', 'bench/*.js'],
+    languageOptions: {sourceType: 'commonjs', ecmaVersion: 2022,
+      globals: {...globals.node, ...globals.browser, axe: 'readonly', abort: 'readonly'}},
+    rules: {'no-var': 'error', strict: ['error', 'global']},
+  },
+];
