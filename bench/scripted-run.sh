@@ -6,8 +6,9 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 program="$(realpath -m "${1:-$root/build/release/cogmarrow-igt}")"
 if [ ! -x "$program" ]; then
-  cmake --preset release -S "$root" >/dev/null
-  cmake --build --preset release >/dev/null
+  # Presets are read from the current folder, whichever -S says.
+  (cd "$root" && cmake --preset release >/dev/null &&
+    cmake --build --preset release >/dev/null)
 fi
 command -v hyperfine >/dev/null || {
   echo "hyperfine is needed: tools/setup bench" >&2

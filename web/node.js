@@ -1,5 +1,7 @@
-// Node.js as a home for the web edition's program, for the end-to-end tests:
-// it reads the process's own standard input, and with NODERAWFS its output
+// For the tests only, never shipped: Node.js as a home for the web
+// edition's program (the web-node build), so that the end-to-end suite can
+// run it as it runs the console editions. It reads the process's own
+// standard input, and with NODERAWFS its output
 // and files are the process's own too. Nobody is at a keyboard, as when a
 // file is piped into the console tool, so there is no final wait.
 Module['webConsole'] = {

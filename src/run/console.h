@@ -5,9 +5,14 @@
 // (the web page).
 #pragma once
 
-// Called once at the start of the run: from then on, writing to an output
-// that nobody reads any more, or past a file-size limit, fails like any
-// other write instead of ending the program before the times are shown.
+// Called once, before the banner and before any input is read; makes
+// standard input, standard output and the report file ready for the run.
+// From then on, a write that cannot be made (an output that nobody reads
+// any more, a file-size limit) fails like any other write instead of ending
+// the program before the times are shown, and std::cin reads what the
+// player enters. Each platform does only what it needs: on POSIX it turns
+// off the signals that would end the program, on Windows there is nothing
+// to do, and in the web page it hands std::cin the lines the player enters.
 void prepareConsole();
 
 // Called when reading standard input came up empty. True once input can be

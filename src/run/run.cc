@@ -1,15 +1,23 @@
 #include "run/run.h"
 
+#include <cstdint>
 #include <iostream>
 #include <limits>
 #include <string>
 
+#include "catalogue/catalogue.h"
 #include "report/report.h"
 #include "run/console.h"
 
-std::uint32_t entries[LEVEL_COUNT];
-
 namespace {
+
+constexpr std::uint32_t MAX_ENTRY = 999;
+// Held by a slot until its level has been read; any value above MAX_ENTRY
+// counts as not yet entered.
+constexpr std::uint32_t ENTRY_UNSET = std::numeric_limits<std::uint32_t>::max();
+
+// One accepted time entry per level, by level index.
+std::uint32_t entries[LEVEL_COUNT];
 
 void writeBanner() {
   std::cout << "****************************************************"
@@ -60,8 +68,9 @@ void skipByteOrderMark() {
   }
 }
 
-}  // namespace
-
+// Reads standard input until `slot` holds an entry from 0 to MAX_ENTRY and
+// returns true; returns false if the input ends first.
+//
 // Formatted extraction does all the parsing: it skips white space, takes an
 // optional sign and the digits after it, and wraps a negative number modulo
 // 2^32. A value above MAX_ENTRY is simply read past. Anything that is not a
@@ -88,6 +97,8 @@ bool readEntry(std::uint32_t& slot) {
   }
   return true;
 }
+
+}  // namespace
 
 int runIgtHelper() {
   prepareConsole();

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "console.h"
+#include "expect_console.h"
 #include "expected.h"
 #include "harness.h"
 

@@ -72,6 +72,23 @@ int runTimeoutSeconds() {
 
 namespace {
 
+// A program built for coverage writes its counters as it exits, and says so
+// on standard error when it cannot (under a file-size limit, say). Those
+// lines are the build's, not the program's, whatever the build.
+std::string withoutCoverageNotes(const std::string& err) {
+  const std::string note = "libgcov profiling error:";
+  std::string kept;
+  for (std::size_t start = 0; start < err.size();) {
+    std::size_t end = err.find('\n', start);
+    end = end == std::string::npos ? err.size() : end + 1;
+    if (err.compare(start, note.size(), note) != 0) {
+      kept.append(err, start, end - start);
+    }
+    start = end;
+  }
+  return kept;
+}
+
 void closeFd(int& fd) {
   if (fd >= 0) {
     close(fd);
@@ -199,6 +216,7 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir) {
   if (!run.timedOut && WIFEXITED(status)) {
     run.exitStatus = WEXITSTATUS(status);
   }
+  run.err = withoutCoverageNotes(run.err);
   return run;
 }
 

@@ -39,6 +39,7 @@ bool testingWebBuild();
 // How long a run may take before it counts as hung.
 int runTimeoutSeconds();
 
+// Standard error is without the lines a coverage build's runtime adds.
 ProgramRun runProgram(const std::string& input, const std::string& workDir);
 
 std::string readFile(const std::string& path);

@@ -47,11 +47,12 @@ bool readAvailable(int master, std::string& seen, int ms) {
 }
 
 // Reads from the terminal until `text` has appeared where the program writes
-// (the terminal, or the file named by `outFile` when not empty), or time is up.
+// (the terminal, or the file named by `outFile` when not empty), or a run's
+// time is up.
 bool readUntil(int master, std::string& seen, const std::string& text,
                const std::string& outFile) {
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  const auto deadline = std::chrono::steady_clock::now() +
+                        std::chrono::seconds(runTimeoutSeconds());
   while ((outFile.empty() ? seen : readFile(outFile)).find(text) ==
          std::string::npos) {
     if (std::chrono::steady_clock::now() > deadline ||
@@ -228,7 +229,7 @@ void expectTerminalRun(const TerminalRun& t) {
     ASSERT_EQ(write(master, t.key.data(), t.key.size()),
               static_cast<ssize_t>(t.key.size()));
   }
-  const int status = exitStatusWithin(pid, 5, master, seen);
+  const int status = exitStatusWithin(pid, runTimeoutSeconds(), master, seen);
   if (status == -1) {
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
