@@ -102,6 +102,10 @@ TEST(Dialogue, AByteOrderMarkCostsNoTime) {
        "\xEF\xBB"
        "923\n",
        "\n"},
+      {"a lone first byte of a mark is text",
+       "\xEF"
+       "923\n",
+       "\n"},
       {"a mark after a blank line is text", "\n" + mark + "923\n", "\n"},
       // The 56 ahead of it is the first time; the 42nd line goes unread.
       {"a mark right after a time is text", "56" + mark + "923\n", "\n"},
