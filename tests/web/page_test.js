@@ -134,6 +134,13 @@ async function finishRun(browser, page, echoes, lines, {downloads, endWait}) {
   assert.equal(await text(page, 'transcript'), terminalView(linux.out, echoes));
   assert.equal(await page.eval(() => document.getElementById('line').disabled), true);
   await checkAccessible(page, 'the end');
+  // Copy puts the report on the clipboard or, where that is refused,
+  // selects all of it for the player to copy.
+  await page.click('#copy');
+  await waitFor(page, 'Copy to answer', () => document.getElementById('copied').textContent);
+  assert.ok(await page.eval(() => document.getElementById('copied').textContent === 'Copied.' ||
+      window.getSelection().toString() === document.getElementById('report-text').textContent),
+  'Copy neither copied nor selected the report');
   assert.deepEqual(page.network, [], 'the page made network requests');
   assert.deepEqual(page.errors, [], 'the page threw');
   await page.close();
