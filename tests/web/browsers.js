@@ -44,14 +44,19 @@ async function launchPuppeteer(engine, downloads, profile) {
       executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
       headless: true,
       userDataDir: profile,
+      // Downloads are set by preference: Firefox ESR 140, Debian 12's
+      // before its security updates, has no WebDriver command for them.
       extraPrefsFirefox: {'network.captive-portal-service.enabled': false,
-        'network.connectivity-service.enabled': false},
+        'network.connectivity-service.enabled': false,
+        'browser.download.folderList': 2, 'browser.download.dir': downloads,
+        'browser.download.useDownloadDir': true,
+        'browser.download.always_ask_before_handling_new_types': false},
     });
   return {
     downloads,
     async open(url, {downloads: policy = 'allow'} = {}) {
-      const context = await browser.createBrowserContext(
-          {downloadBehavior: {policy, downloadPath: downloads}});
+      const context = await browser.createBrowserContext(engine === 'firefox' ?
+        {} : {downloadBehavior: {policy, downloadPath: downloads}});
       const page = await context.newPage();
       const seen = {network: [], errors: []};
       watch(page, seen);
