@@ -55,9 +55,9 @@ TEST(Report, ASecondRunReplacesALongerFileEntirely) {
 // inherit, put back as it was when the case ends, however it ends.
 struct InheritedByTheProgram {
   rlimit fileSize{};
-  InheritedByTheProgram() { getrlimit(RLIMIT_FSIZE, &fileSize); }
+  InheritedByTheProgram() { EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &fileSize), 0); }
   ~InheritedByTheProgram() {
-    setrlimit(RLIMIT_FSIZE, &fileSize);
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &fileSize), 0);
     unsetenv("LD_PRELOAD");
     unsetenv("FAIL_RESULTS_AT");
   }
