@@ -7,6 +7,7 @@
 
 #include "catalogue/catalogue.h"
 #include "report/report.h"
+#include "run/byte-order.h"
 #include "run/console.h"
 
 namespace {
@@ -48,26 +49,6 @@ void writeClosingNotice() {
   std::cout << std::endl;
 }
 
-// Notepad, PowerShell and many editors start a UTF-8 file with the bytes
-// EF BB BF. Read as text they are not a number and would cost the first
-// line, so they are skipped, but only as the very first bytes of the input.
-// Bytes that only begin the mark are a line that does not start with a
-// number, and that line is discarded, as the read loop would. Called when
-// the first time is read, never earlier: peeking at the input before the
-// first prompt would hold the banner back until the player typed.
-void skipByteOrderMark() {
-  const char MARK[] = "\xEF\xBB\xBF";
-  for (std::size_t i = 0; i < 3; ++i) {
-    if (std::cin.peek() != std::char_traits<char>::to_int_type(MARK[i])) {
-      if (i > 0) {
-        std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-      }
-      return;
-    }
-    std::cin.get();
-  }
-}
-
 // Reads standard input until `slot` holds an entry from 0 to MAX_ENTRY and
 // returns true; returns false if the input ends first.
 //
@@ -106,7 +87,7 @@ int runIgtHelper() {
   for (unsigned i = 0; i < LEVEL_COUNT; ++i) {
     writePrompt(i);
     if (i == 0) {
-      skipByteOrderMark();
+      readByteOrderMark();
     }
     if (!readEntry(entries[i])) {
       // Writing a report of a partial run would overwrite the player's last

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "expect_console.h"
@@ -85,15 +86,18 @@ TEST(Dialogue, EndOfInputLeavesAnEarlierReportAlone) {
   EXPECT_EQ(readFile(dir.file("Results.txt")), earlier);
 }
 
-// A file saved as "UTF-8 with BOM" starts with EF BB BF. There, and only
-// there, the mark is no text; anywhere else it is a line that does not start
-// with a number, which costs that line.
+// A file saved as "UTF-8 with BOM" starts with EF BB BF, one saved by Windows
+// PowerShell with the UTF-16 mark FF FE (FE FF when big-endian). There, and
+// only there, a mark is no text; anywhere else it is a line that does not
+// start with a number, which costs that line.
 TEST(Dialogue, AByteOrderMarkCostsNoTime) {
   const std::string mark = "\xEF\xBB\xBF";
+  enum Encoding : char { UTF8, UTF16LE, UTF16BE };
   const struct {
     const char* what;
-    std::string before;  // ahead of 42 lines of 56
-    const char* end;     // each line's end
+    std::string before;        // ahead of 42 lines of 56, as raw bytes
+    const char* end;           // each line's end
+    Encoding encoding = UTF8;  // of the 42 lines
   } cases[] = {
       {"a mark, LF", mark, "\n"},
       {"a mark, CRLF", mark, "\r\n"},
@@ -109,12 +113,41 @@ TEST(Dialogue, AByteOrderMarkCostsNoTime) {
       {"a mark after a blank line is text", "\n" + mark + "923\n", "\n"},
       // The 56 ahead of it is the first time; the 42nd line goes unread.
       {"a mark right after a time is text", "56" + mark + "923\n", "\n"},
+      {"UTF-16LE, LF", "\xFF\xFE", "\n", UTF16LE},
+      {"UTF-16LE, CRLF", "\xFF\xFE", "\r\n", UTF16LE},
+      {"UTF-16BE, LF", "\xFE\xFF", "\n", UTF16BE},
+      {"UTF-16BE, CRLF", "\xFE\xFF", "\r\n", UTF16BE},
+      // U+0131 is 31 01 in UTF-16LE: its low byte is the digit 1.
+      {"a UTF-16 letter whose low byte is a digit is text",
+       std::string("\xFF\xFE\x31\x01"
+                   "2\0"
+                   "3\0\n\0",
+                   10),
+       "\n", UTF16LE},
+      {"half a UTF-16 mark is text",
+       "\xFF"
+       "923\n",
+       "\n"},
+      {"a UTF-16 mark after a blank line is text",
+       "\n\xFE\xFF"
+       "923\n",
+       "\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::string input = c.before;
+    std::string lines;
     for (int i = 0; i < 42; ++i) {
-      input += std::string("56") + c.end;
+      lines += std::string("56") + c.end;
+    }
+    std::string input = c.before;
+    for (const char byte : lines) {
+      std::string unit = {'\0', byte};  // big-endian
+      if (c.encoding == UTF8) {
+        unit.erase(0, 1);
+      } else if (c.encoding == UTF16LE) {
+        std::swap(unit[0], unit[1]);
+      }
+      input += unit;
     }
     ScratchDir dir;
     const ProgramRun run = runProgram(input, dir.path());
