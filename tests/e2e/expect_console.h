@@ -13,6 +13,7 @@
 // Everything up to it must match exactly.
 inline void expectConsole(const ProgramRun& run, const std::string& expected) {
   ASSERT_FALSE(run.timedOut) << "the program never finished";
+  EXPECT_EQ(run.signal, 0) << "the program was ended by a signal";
   if (!testingWindowsBuild()) {
     EXPECT_EQ(run.out, expected);
     return;

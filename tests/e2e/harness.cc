@@ -37,29 +37,31 @@ ScratchDir::~ScratchDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-std::vector<std::string> programCommand() {
-  const char* command = std::getenv("COGMARROW_IGT");
-  if (command == nullptr || *command == '\0') {
-    return {COGMARROW_IGT_PATH};
-  }
-  std::vector<std::string> words;
-  std::istringstream in(command);
-  for (std::string word; in >> word;) {
-    words.push_back(word);
-  }
-  return words;
-}
-
 namespace {
 
+std::string programPath() {
+  const char* path = std::getenv("COGMARROW_IGT");
+  return path != nullptr && *path != '\0' ? path : COGMARROW_IGT_PATH;
+}
+
 bool programEndsWith(const std::string& suffix) {
-  const std::string program = programCommand().back();
+  const std::string program = programPath();
   return program.size() > suffix.size() &&
          program.compare(program.size() - suffix.size(), suffix.size(),
                          suffix) == 0;
 }
 
 }  // namespace
+
+std::vector<std::string> programCommand() {
+  if (programEndsWith(".exe")) {
+    return {"wine", programPath()};
+  }
+  if (programEndsWith(".js")) {
+    return {"node", programPath()};
+  }
+  return {programPath()};
+}
 
 bool testingWindowsBuild() { return programEndsWith(".exe"); }
 
@@ -210,11 +212,22 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir) {
   closeFd(fromOut);
   closeFd(fromErr);
 
-  if (!exited) {
-    waitpid(pid, &status, 0);
+  // A program that closed its outputs may still be running: it gets what is
+  // left of the same deadline, and is killed as hung after that.
+  while (!exited && waitpid(pid, &status, WNOHANG) != pid) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      run.timedOut = true;
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      break;
+    }
+    usleep(10000);
   }
   if (!run.timedOut && WIFEXITED(status)) {
     run.exitStatus = WEXITSTATUS(status);
+  }
+  if (!run.timedOut && WIFSIGNALED(status)) {
+    run.signal = WTERMSIG(status);
   }
   run.err = withoutCoverageNotes(run.err);
   return run;

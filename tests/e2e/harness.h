@@ -7,6 +7,7 @@
 
 struct ProgramRun {
   int exitStatus = -1;    // -1 when the program did not exit normally
+  int signal = 0;         // the signal that ended it, if one did
   bool timedOut = false;  // killed because it never finished
   std::string out;
   std::string err;
@@ -27,7 +28,9 @@ class ScratchDir {
 };
 
 // The command that starts the program: the build's own executable, or the
-// words of COGMARROW_IGT (for example "wine cogmarrow-igt.exe") when set.
+// one that COGMARROW_IGT names, when set: a path, blanks and all. A Windows
+// program (.exe) is started through Wine, the web edition's (.js) through
+// Node.js.
 std::vector<std::string> programCommand();
 
 // True when the program under test is the Windows build.

@@ -1,5 +1,6 @@
 // Results.txt end to end: its bytes for worked runs, a rerun, and what the
 // player gets when the file cannot be written.
+#include <elf.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -7,6 +8,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -51,38 +54,120 @@ TEST(Report, ASecondRunReplacesALongerFileEntirely) {
   }
 }
 
+namespace {
+
 // What a failing-file case changes in this process for its program to
 // inherit, put back as it was when the case ends, however it ends.
 struct InheritedByTheProgram {
   rlimit fileSize{};
-  InheritedByTheProgram() { EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &fileSize), 0); }
+  std::string asanOptions;
+  bool hadAsanOptions = false;
+  InheritedByTheProgram() {
+    EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &fileSize), 0);
+    const char* options = std::getenv("ASAN_OPTIONS");
+    hadAsanOptions = options != nullptr;
+    asanOptions = hadAsanOptions ? options : "";
+  }
   ~InheritedByTheProgram() {
     EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &fileSize), 0);
     unsetenv("LD_PRELOAD");
     unsetenv("FAIL_RESULTS_AT");
+    if (hadAsanOptions) {
+      setenv("ASAN_OPTIONS", asanOptions.c_str(), 1);
+    } else {
+      unsetenv("ASAN_OPTIONS");
+    }
   }
   InheritedByTheProgram(const InheritedByTheProgram&) = delete;
   InheritedByTheProgram& operator=(const InheritedByTheProgram&) = delete;
 };
 
+struct FailingFileCase {
+  const char* what;
+  void (*prepare)(const std::string& resultsPath);
+  const char* linuxReason;
+  // Wine shows a FIFO or a device to a Windows program as a plain file,
+  // and Windows has no such things under a file name.
+  bool posixOnly;
+  // Where a library preloaded into this build's own program makes a
+  // Results.txt that opened well fail: "write" or "close".
+  const char* failAt;
+  // A file-size limit (ulimit -f) in bytes for the program; 0 for none.
+  rlim_t fileSizeLimit;
+};
+
 // When the file lets the player down, the report goes to the console
 // instead, the error says why, and nothing claims the times were saved.
+void expectReportOnTheConsole(const FailingFileCase& c) {
+  if (c.posixOnly && testingWindowsBuild()) {
+    return;
+  }
+  SCOPED_TRACE(c.what);
+  std::vector<std::string> times = {"10:15", "0:00"};
+  times.resize(42, "0:56");
+  std::vector<std::string> entries = {"975", "0"};
+  entries.resize(42, "56");
+  ScratchDir dir;
+  if (c.prepare != nullptr) {
+    c.prepare(dir.file("Results.txt"));
+  }
+  // The library and the limit are inherited by the program, and lifted
+  // again on every way out of the case.
+  const InheritedByTheProgram inherited;
+  if (c.failAt != nullptr) {
+    setenv("LD_PRELOAD", FAILING_FILE_PATH, 1);
+    setenv("FAIL_RESULTS_AT", c.failAt, 1);
+    // A sanitizer build's runtime wants to be loaded first, ahead of the
+    // library, and refuses to start otherwise.
+    const std::string options =
+        inherited.asanOptions + ":" + "verify_asan_link_order=0";
+    setenv("ASAN_OPTIONS", options.c_str(), 1);
+  }
+  if (c.fileSizeLimit != 0) {
+    const rlimit limit = {c.fileSizeLimit, inherited.fileSize.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  }
+  const ProgramRun run = runProgram(entryLines(entries), dir.path());
+  expectConsole(run,
+                bannerText() + promptsText(42) +
+                    reportText(times, "0 Hour(s), 47 Minute(s), 35 Second(s)"));
+  EXPECT_EQ(run.out.find("Your results have been saved"), std::string::npos);
+  EXPECT_EQ(run.exitStatus, 1);
+  const std::string prefix = "Could not write Results.txt: ";
+  if (testingWindowsBuild()) {
+    EXPECT_EQ(run.err.rfind(prefix, 0), 0U) << run.err;
+    EXPECT_EQ(run.err.find(nl()), run.err.size() - nl().size()) << run.err;
+  } else {
+    EXPECT_EQ(run.err, prefix + c.linuxReason + "\n");
+  }
+}
+
+// Only a program with a dynamic loader (an ELF program header of type
+// PT_INTERP) takes a preloaded library; a static one never loads it.
+bool takesPreloadedLibraries(const std::string& program) {
+  std::ifstream file(program, std::ios::binary);
+  Elf64_Ehdr header{};
+  if (!file.read(reinterpret_cast<char*>(&header), sizeof header) ||
+      std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+      header.e_ident[EI_CLASS] != ELFCLASS64) {
+    return false;
+  }
+  for (Elf64_Off i = 0; i < header.e_phnum; ++i) {
+    Elf64_Phdr segment{};
+    file.seekg(
+        static_cast<std::streamoff>(header.e_phoff + (i * header.e_phentsize)));
+    if (file.read(reinterpret_cast<char*>(&segment), sizeof segment) &&
+        segment.p_type == PT_INTERP) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 TEST(Report, AFileThatCannotBeWrittenPutsTheReportOnTheConsole) {
-  struct Case {
-    const char* what;
-    void (*prepare)(const std::string& resultsPath);
-    const char* linuxReason;
-    // Wine shows a FIFO or a device to a Windows program as a plain file,
-    // and Windows has no such things under a file name.
-    bool posixOnly;
-    // Where a library preloaded into this build's own program makes a
-    // Results.txt that opened well fail: "write" or "close". (The sanitizer
-    // build's test settings let such a library load ahead of its runtime.)
-    const char* failAt;
-    // A file-size limit (ulimit -f) in bytes for the program; 0 for none.
-    rlim_t fileSizeLimit;
-  };
-  const Case cases[] = {
+  const FailingFileCase cases[] = {
       {"a directory of that name",
        [](const std::string& path) { ASSERT_EQ(mkdir(path.c_str(), 0755), 0); },
        "Is a directory", false, nullptr, 0},
@@ -101,52 +186,31 @@ TEST(Report, AFileThatCannotBeWrittenPutsTheReportOnTheConsole) {
          ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
        },
        "not a regular file", true, nullptr, 0},
+      {"a file-size limit reached part-way", nullptr, "File too large", true,
+       nullptr, 512},
+  };
+  for (const FailingFileCase& c : cases) {
+    expectReportOnTheConsole(c);
+  }
+}
+
+// Real storage can also fail after a good open; a library preloaded into
+// this build's own program plays that storage.
+TEST(Report, AFileThatFailsAfterAGoodOpenPutsTheReportOnTheConsole) {
+  if (std::getenv("COGMARROW_IGT") != nullptr) {
+    GTEST_SKIP() << "the failing storage is played for this build's program";
+  }
+  if (!takesPreloadedLibraries(COGMARROW_IGT_PATH)) {
+    GTEST_SKIP() << "a static program cannot take a preloaded library";
+  }
+  const FailingFileCase cases[] = {
       {"a disk that fills up after the first line", nullptr,
        "No space left on device", true, "write", 0},
       {"a share over quota that fails only the close", nullptr,
        "Disk quota exceeded", true, "close", 0},
-      {"a file-size limit reached part-way", nullptr, "File too large", true,
-       nullptr, 512},
   };
-  std::vector<std::string> times = {"10:15", "0:00"};
-  times.resize(42, "0:56");
-  std::vector<std::string> entries = {"975", "0"};
-  entries.resize(42, "56");
-  const std::string report =
-      reportText(times, "0 Hour(s), 47 Minute(s), 35 Second(s)");
-
-  for (const Case& c : cases) {
-    if ((c.posixOnly && testingWindowsBuild()) ||
-        (c.failAt != nullptr && std::getenv("COGMARROW_IGT") != nullptr)) {
-      continue;
-    }
-    SCOPED_TRACE(c.what);
-    ScratchDir dir;
-    if (c.prepare != nullptr) {
-      c.prepare(dir.file("Results.txt"));
-    }
-    // The library and the limit are inherited by the program, and lifted
-    // again on every way out of the case.
-    const InheritedByTheProgram inherited;
-    if (c.failAt != nullptr) {
-      setenv("LD_PRELOAD", FAILING_FILE_PATH, 1);
-      setenv("FAIL_RESULTS_AT", c.failAt, 1);
-    }
-    if (c.fileSizeLimit != 0) {
-      const rlimit limit = {c.fileSizeLimit, inherited.fileSize.rlim_max};
-      ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    }
-    const ProgramRun run = runProgram(entryLines(entries), dir.path());
-    expectConsole(run, bannerText() + promptsText(42) + report);
-    EXPECT_EQ(run.out.find("Your results have been saved"), std::string::npos);
-    EXPECT_EQ(run.exitStatus, 1);
-    const std::string prefix = "Could not write Results.txt: ";
-    if (testingWindowsBuild()) {
-      EXPECT_EQ(run.err.rfind(prefix, 0), 0U) << run.err;
-      EXPECT_EQ(run.err.find(nl()), run.err.size() - nl().size()) << run.err;
-    } else {
-      EXPECT_EQ(run.err, prefix + c.linuxReason + "\n");
-    }
+  for (const FailingFileCase& c : cases) {
+    expectReportOnTheConsole(c);
   }
 }
 

@@ -63,20 +63,29 @@ bool readUntil(int master, std::string& seen, const std::string& text,
   return true;
 }
 
+// How a run on the terminal ended: by an exit with a status, or by a signal.
+// A program that exits with 128 plus a signal's number has not died of it:
+// the shell or script that started it sees the difference.
+struct Ending {
+  bool ended = false;
+  int exitStatus = -1;
+  int signal = 0;
+};
+
 // Waits for the child's end, for at most a few seconds, reading what the
-// terminal shows meanwhile: the exit status, 128 plus the number of a signal
-// that ended it, or -1 if it is still running.
-int exitStatusWithin(pid_t pid, int seconds, int master, std::string& seen) {
+// terminal shows meanwhile.
+Ending endingWithin(pid_t pid, int seconds, int master, std::string& seen) {
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (std::chrono::steady_clock::now() < deadline) {
     int status = 0;
     if (waitpid(pid, &status, WNOHANG) == pid) {
-      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      return WIFEXITED(status) ? Ending{true, WEXITSTATUS(status), 0}
+                               : Ending{true, -1, WTERMSIG(status)};
     }
     readAvailable(master, seen, 50);
   }
-  return -1;
+  return {};
 }
 
 // What a program wrote just before it ended can still be on its way through
@@ -126,9 +135,11 @@ struct TerminalRun {
   std::string shownLast;      // the text right before the wait's prompt
   std::string report;         // Results.txt once the wait begins; "" for none
   std::string key = "x";      // an arrow key, say, sends several bytes
-  int signal = 0;  // sent during the wait instead of the key when not 0
+  // Sent during the wait instead of the key when not 0; unless ignored, the
+  // program must then end by that very signal.
+  int signal = 0;
   bool signalIgnored = false;  // ignored from the start, as under nohup
-  int status = 0;              // for a signal, 128 plus its number
+  int status = 0;              // the exit status, when no signal ends it
   // A background job (`cogmarrow-igt &`) that ignores SIGTTIN and SIGTTOU:
   // every read of the terminal fails, so the run ends at once, without
   // waiting, and what is typed is left for the foreground.
@@ -209,7 +220,7 @@ void expectTerminalRun(const TerminalRun& t) {
   EXPECT_TRUE(prompted) << seen;
   const double atWait = cpuSeconds(pid);
   if (!t.background) {
-    EXPECT_EQ(exitStatusWithin(pid, 1, master, seen), -1)
+    EXPECT_FALSE(endingWithin(pid, 1, master, seen).ended)
         << "did not wait for a key";
   } else {
     usleep(1000000);
@@ -222,19 +233,22 @@ void expectTerminalRun(const TerminalRun& t) {
     ASSERT_EQ(kill(pid, t.signal), 0);
   }
   if (t.signalIgnored) {
-    EXPECT_EQ(exitStatusWithin(pid, 1, master, seen), -1)
+    EXPECT_FALSE(endingWithin(pid, 1, master, seen).ended)
         << "ended by a signal it was started to ignore";
   }
   if ((t.signal == 0 || t.signalIgnored) && !t.background) {
     ASSERT_EQ(write(master, t.key.data(), t.key.size()),
               static_cast<ssize_t>(t.key.size()));
   }
-  const int status = exitStatusWithin(pid, runTimeoutSeconds(), master, seen);
-  if (status == -1) {
+  const Ending ending = endingWithin(pid, runTimeoutSeconds(), master, seen);
+  if (!ending.ended) {
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
   }
-  EXPECT_EQ(status, t.status);
+  const int signal = t.signalIgnored ? 0 : t.signal;
+  EXPECT_TRUE(ending.ended);
+  EXPECT_EQ(ending.signal, signal);
+  EXPECT_EQ(ending.exitStatus, signal != 0 ? -1 : t.status);
   readRest(master, slave, seen);
   if ((t.signal == 0 || t.signalIgnored) && !t.background) {
     // The key is not shown, and the shell's prompt starts on a line of its
@@ -309,7 +323,6 @@ TEST(FinalWait, ASignalDuringTheWaitRestoresTheTerminal) {
   for (const int signal : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
     TerminalRun t = completeRun(strsignal(signal));
     t.signal = signal;
-    t.status = 128 + signal;
     expectTerminalRun(t);
   }
   // Started under nohup: a hang-up cannot end it, so the key still does.
