@@ -72,17 +72,28 @@ bool printScreen(std::FILE* out) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
+    std::fprintf(stderr, "usage: console-peek keys|screen PROGRAM.exe\n");
     return 1;
   }
   const DWORD program = processId(argv[2]);
   // What is found goes where standard output was before the program's
   // console takes the place of ours.
   std::FILE* out = stdout;
+  std::FILE* err = stderr;
   FreeConsole();
-  if (program == 0 || AttachConsole(program) == FALSE) {
+  const char* failed = nullptr;
+  if (program == 0) {
+    failed = "no such program is running";
+  } else if (AttachConsole(program) == FALSE) {
+    failed = "cannot attach to its console";
+  } else if (!(std::strcmp(argv[1], "keys") == 0 ? printKeys(out)
+                                                  : printScreen(out))) {
+    failed = "cannot read its console";
+  }
+  if (failed != nullptr) {
+    std::fprintf(err, "console-peek %s %s: %s (error %lu)\n", argv[1], argv[2],
+                 failed, GetLastError());
     return 1;
   }
-  const bool shown =
-      std::strcmp(argv[1], "keys") == 0 ? printKeys(out) : printScreen(out);
-  return shown ? 0 : 1;
+  return 0;
 }
