@@ -81,13 +81,13 @@ int main(int argc, char** argv) {
   std::FILE* out = stdout;
   std::FILE* err = stderr;
   FreeConsole();
+  const bool keys = std::strcmp(argv[1], "keys") == 0;
   const char* failed = nullptr;
   if (program == 0) {
     failed = "no such program is running";
   } else if (AttachConsole(program) == FALSE) {
     failed = "cannot attach to its console";
-  } else if (!(std::strcmp(argv[1], "keys") == 0 ? printKeys(out)
-                                                  : printScreen(out))) {
+  } else if (!(keys ? printKeys(out) : printScreen(out))) {
     failed = "cannot read its console";
   }
   if (failed != nullptr) {
