@@ -60,8 +60,25 @@ TEST(Dialogue, EndOfInputEndsTheRunWithoutAReport) {
     unsigned accepted;
   };
   const Case cases[] = {
-      {"", 0},  {"56\n56\n", 2},    {"56\nabc", 1},     {"56 1234", 1},
-      {"-", 0}, {"56\n\n\n   ", 1}, {"99999999999", 0},
+      {"", 0},
+      {"56\n56\n", 2},
+      {"56\nabc", 1},
+      {"56 1234", 1},
+      {"-", 0},
+      {"56\n\n\n   ", 1},
+      {"99999999999", 0},
+      // UTF-16LE, ending on a whole character, and with an odd byte over
+      {std::string("\xFF\xFE"
+                   "5\0"
+                   "6\0\n\0",
+                   8),
+       1},
+      {std::string("\xFF\xFE"
+                   "5\0"
+                   "6\0\n\0"
+                   "7",
+                   9),
+       1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("input: " + c.input);
@@ -123,6 +140,15 @@ TEST(Dialogue, AByteOrderMarkCostsNoTime) {
                    "2\0"
                    "3\0\n\0",
                    10),
+       "\n", UTF16LE},
+      // U+00E9, U+4E2D, U+1F600 as a surrogate pair, a high surrogate
+      // before a 5, and a lone low one: a line that does not start with
+      // a number.
+      {"other scripts in UTF-16 are text",
+       std::string("\xFF\xFE\xE9\0\x2D\x4E\x3D\xD8\x00\xDE\x00\xD8"
+                   "5\0"
+                   "\x00\xDC\n\0",
+                   18),
        "\n", UTF16LE},
       {"half a UTF-16 mark is text",
        "\xFF"

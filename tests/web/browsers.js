@@ -8,8 +8,10 @@
 //   launch(engine, scratch) -> {open(url, {downloads}), downloads, close()}
 //
 // A page from open() has eval(fn, ...args), type(text), press(key),
-// click(selector), paste(text), close(), and the network requests and
-// errors it has seen. Downloads, allowed or denied, go into `downloads`.
+// ctrl(key) (the key with Control held), click(selector), paste(text),
+// resize(width, height), close(), and the network requests and errors it
+// has seen. Downloads, allowed or denied, go into `downloads`; open() in
+// Chromium and Firefox also takes a colour `scheme` to emulate.
 'use strict';
 const childProcess = require('child_process');
 const fs = require('fs');
@@ -54,29 +56,36 @@ async function launchPuppeteer(engine, downloads, profile) {
     });
   return {
     downloads,
-    async open(url, {downloads: policy = 'allow'} = {}) {
+    async open(url, {downloads: policy = 'allow', scheme} = {}) {
       const context = await browser.createBrowserContext(engine === 'firefox' ?
         {} : {downloadBehavior: {policy, downloadPath: downloads}});
       const page = await context.newPage();
       const seen = {network: [], errors: []};
       watch(page, seen);
+      if (scheme) {
+        await page.emulateMediaFeatures([{name: 'prefers-color-scheme', value: scheme}]);
+      }
       await page.goto(url);
+      const ctrl = async (key) => {
+        await page.keyboard.down('Control');
+        await page.keyboard.press(key);
+        await page.keyboard.up('Control');
+      };
       return {
         ...seen,
         eval: (fn, ...args) => page.evaluate(fn, ...args),
         type: (text) => page.keyboard.type(text),
         press: (key) => page.keyboard.press(key),
+        ctrl,
         click: (selector) => page.click(selector),
         // Firefox takes no data from a made-up paste event, so the text
         // goes through the clipboard, with the keys a player would press.
         paste: engine === 'firefox' ? async (text) => {
           await page.evaluate(putOnClipboardAtNextCopy, text);
-          for (const key of ['c', 'v']) {
-            await page.keyboard.down('Control');
-            await page.keyboard.press(key);
-            await page.keyboard.up('Control');
-          }
+          await ctrl('c');
+          await ctrl('v');
         } : (text) => page.evaluate(dispatchPaste, text),
+        resize: (width, height) => page.setViewport({width, height}),
         close: () => context.close(),
       };
     },
@@ -91,11 +100,15 @@ function putOnClipboardAtNextCopy(text) {
     event.preventDefault();
   }, {once: true});
 }
-function dispatchPaste(text) {
-  const data = new DataTransfer();
-  data.setData('text/plain', text);
-  document.activeElement.dispatchEvent(new ClipboardEvent('paste',
-      {clipboardData: data, bubbles: true, cancelable: true}));
+// Several texts are pasted one after the other within one task, before
+// the page can act on the first.
+function dispatchPaste(...texts) {
+  for (const text of texts) {
+    const data = new DataTransfer();
+    data.setData('text/plain', text);
+    document.activeElement.dispatchEvent(new ClipboardEvent('paste',
+        {clipboardData: data, bubbles: true, cancelable: true}));
+  }
 }
 
 function freePort() {
@@ -163,7 +176,7 @@ async function launchWebKit(downloads, home) {
     throw error;
   }
   const KEYS = {Enter: Key.ENTER, Shift: Key.SHIFT, Control: Key.CONTROL,
-    Alt: Key.ALT, Meta: Key.META, Escape: Key.ESCAPE, Tab: Key.TAB};
+    Alt: Key.ALT, Meta: Key.META, Escape: Key.ESCAPE, Tab: Key.TAB, End: Key.END};
   const run = (fn, ...args) =>
     driver.executeScript(`return (${fn}).apply(null, arguments);`, ...args);
   return {
@@ -176,6 +189,9 @@ async function launchWebKit(downloads, home) {
         type: (text) => driver.actions().sendKeys(text).perform(),
         press: (key) => driver.actions().keyDown(KEYS[key] || key)
             .keyUp(KEYS[key] || key).perform(),
+        ctrl: (key) => driver.actions().keyDown(Key.CONTROL).keyDown(key)
+            .keyUp(key).keyUp(Key.CONTROL).perform(),
+        resize: (width, height) => driver.manage().window().setRect({width, height}),
         click: (selector) => driver.findElement(By.css(selector)).click(),
         paste: (text) => run(dispatchPaste, text),
         close: () => driver.get('about:blank'),

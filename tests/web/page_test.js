@@ -3,7 +3,9 @@
 // same input: the transcript byte for byte (the program's output, with each
 // entered line echoed where it was entered, as a terminal shows it), the
 // downloaded Results.txt, and the report the page shows. axe-core looks at
-// the page at the start, mid-run, at the final wait and at the end.
+// the page at the start, mid-run, at the final wait and at the end, in the
+// light scheme and, in Chromium, the dark. One run in each engine is served
+// over HTTP, where the page may make no request but for itself.
 //
 //   node tests/web/page_test.js PAGE LINUX-PROGRAM [ENGINE...]
 //
@@ -13,6 +15,7 @@
 const assert = require('assert/strict');
 const childProcess = require('child_process');
 const fs = require('fs');
+const http = require('http');
 const os = require('os');
 const path = require('path');
 const {ENGINES, launch, dispatchPaste} = require('./browsers');
@@ -79,6 +82,11 @@ const waitForPrompts = (page, n) => waitFor(page, `prompt ${n}`, (end, count) =>
   document.getElementById('transcript').textContent.split(end).length - 1 >= count,
 PROMPT_END, n);
 
+const transcriptAtEnd = () => {
+  const t = document.getElementById('transcript');
+  return t.scrollTop > 0 && t.scrollTop + t.clientHeight >= t.scrollHeight - 1;
+};
+
 async function checkAccessible(page, stage) {
   if (!await page.eval(() => typeof axe !== 'undefined')) {
     await page.eval((source) => {
@@ -104,12 +112,34 @@ async function downloaded(dir) {
 }
 
 // Opens the page afresh; the entry field must have the focus.
-async function openPage(browser, options) {
-  const page = await browser.open('file://' + pagePath, options);
+async function openPage(browser, options = {}) {
+  const page = await browser.open(options.url || 'file://' + pagePath, options);
+  // WebDriver reports no errors of the page's own, so the page counts them.
+  await page.eval(() => {
+    window.uncaught = [];
+    window.addEventListener('error', (event) => window.uncaught.push(event.message));
+    window.addEventListener('unhandledrejection', (event) =>
+      window.uncaught.push(String(event.reason)));
+  });
   await waitForPrompts(page, 1);
   await waitFor(page, 'the entry field to have the focus',
       () => document.activeElement.id === 'line');
   return page;
+}
+
+// The text that a Ctrl+C copies, pressed where the focus is: a copy that
+// the page cancelled, or whose key it took for its own, copies nothing.
+async function copiedWithKeys(page) {
+  await page.eval(() => {
+    window.copied = null;
+    document.addEventListener('copy', () => {
+      const box = document.activeElement;
+      window.copied = box.value.slice(box.selectionStart, box.selectionEnd);
+    }, {once: true});
+  });
+  await page.ctrl('c');
+  await sleep(100);
+  return page.eval(() => window.copied);
 }
 
 // Waits for the final wait, checks that it holds, ends it with `endWait`,
@@ -125,18 +155,19 @@ async function finishRun(browser, page, echoes, lines, {downloads, endWait}) {
     assert.ok((await downloaded(browser.downloads)).equals(linux.report),
         'the downloaded Results.txt differs from Linux');
   }
+  const report = linux.report.toString('latin1');
   assert.equal(await page.eval(() => document.getElementById('report-text').value),
-      linux.report.toString('latin1'),
-      'the report on the page differs from Linux');
+      report, 'the report on the page differs from Linux');
   assert.ok(await shown(page, 'report'), 'the report is not shown');
+  assert.ok(await page.eval(() => {
+    const box = document.getElementById('report-text');
+    return box.scrollHeight <= box.clientHeight &&
+      box.getBoundingClientRect().top < window.innerHeight;
+  }), 'the report is not in view, or its box is too short for it');
   await checkAccessible(page, 'the final wait');
-  await endWait();
-  await waitFor(page, 'the end of the run', () => !document.getElementById('over').hidden);
-  assert.equal(await text(page, 'transcript'), terminalView(linux.out, echoes));
-  assert.equal(await page.eval(() => document.getElementById('line').disabled), true);
-  await checkAccessible(page, 'the end');
   // Copy puts the report on the clipboard or, where that is refused (as
-  // here when the download was too), selects all of it for the player.
+  // here when the download was too), selects all of it, and then Ctrl+C
+  // copies it: the wait is still on, and the shortcut is the browser's.
   if (downloads === 'deny') {
     await page.eval(() => {
       navigator.clipboard.writeText = () => Promise.reject(new Error('refused'));
@@ -144,23 +175,35 @@ async function finishRun(browser, page, echoes, lines, {downloads, endWait}) {
   }
   await page.click('#copy');
   await waitFor(page, 'Copy to answer', () => document.getElementById('copied').textContent);
-  assert.ok(await page.eval(() => {
-    const box = document.getElementById('report-text');
-    return document.getElementById('copied').textContent === 'Copied.' ||
-      box.value.slice(box.selectionStart, box.selectionEnd) === box.value;
-  }), 'Copy neither copied nor selected the report');
+  if (await text(page, 'copied') !== 'Copied.') {
+    assert.equal(await copiedWithKeys(page), report, 'Copy neither copied nor selected the report');
+  }
+  assert.ok(!await shown(page, 'over'), 'Copy ended the final wait');
+  await endWait(report);
+  await waitFor(page, 'the end of the run', () => !document.getElementById('over').hidden);
+  assert.equal(await text(page, 'transcript'), terminalView(linux.out, echoes));
+  assert.ok(await page.eval(() => document.getElementById('line').disabled &&
+    document.getElementById('line').value === '' && document.activeElement !== document.body &&
+    !document.activeElement.disabled),
+  'the field is not off and empty at the end, or the focus is on nothing');
+  await checkAccessible(page, 'the end');
   assert.deepEqual(page.network, [], 'the page made network requests');
-  assert.deepEqual(page.errors, [], 'the page threw');
+  assert.deepEqual([...page.errors, ...await page.eval(() => window.uncaught)], [],
+      'the page threw');
   await page.close();
 }
 
 // A player types each time and waits for the next prompt; some levels get
-// a wrong entry first, which takes no time and shows no new prompt. At the
-// final wait, with the transcript clicked, keys that type nothing do not
-// end it, and a letter does.
+// a wrong entry first, which takes no time and shows no new prompt. The
+// first time is pasted, which leaves it in the field until Enter. Mid-run
+// the window narrows and widens again, and the transcript must stay at its
+// current prompt, or where the player scrolled it. At the final wait keys
+// that type nothing, shortcuts and keys in the report do not end it, and a
+// letter does.
 async function typedRun(browser, engine) {
   const page = await openPage(browser);
   await checkAccessible(page, 'the start');
+  assert.equal(await page.eval(() => document.getElementById('line').inputMode), 'numeric');
   const wrong = {1: ['abc'], 5: ['1234', ''], 9: ['-5'], 20: ['x923', '   ']};
   const echoes = {};
   const lines = [];
@@ -170,7 +213,15 @@ async function typedRun(browser, engine) {
     // Typed where the focus is, which must stay in the field, also after a
     // wrong entry sent with a tap on the Enter button.
     for (const line of entered) {
-      await page.type(line);
+      if (level === 0) {
+        // Only a real paste inserts its text; the keys type the rest.
+        await page.paste(line);
+        await sleep(100);
+        assert.equal(await promptsShown(page), 1, 'a time pasted alone was entered');
+        await page.type(line.slice((await page.eval(() => document.getElementById('line').value)).length));
+      } else {
+        await page.type(line);
+      }
       if (line === entered[entered.length - 1]) {
         await page.press('Enter');
       } else {
@@ -182,47 +233,121 @@ async function typedRun(browser, engine) {
     if (level < 41) {
       await waitForPrompts(page, level + 2);
     }
+    if (level === 20) {
+      // Settled at its end first, so that only the resize can move it; a
+      // moment between the scroll and the next resize, as for a player.
+      for (const [width, height] of [[800, 600], [480, 800], [1000, 800]]) {
+        await page.resize(width, height);
+        await waitFor(page, `the transcript at its end at ${width} px`, transcriptAtEnd);
+        await sleep(100);
+      }
+      await page.eval(() => document.getElementById('transcript').scrollTo(0, 0));
+      await sleep(100);
+      await page.resize(480, 800);
+      await sleep(300);
+      assert.equal(await page.eval(() => document.getElementById('transcript').scrollTop), 0,
+          'a transcript the player scrolled up in jumped on a resize');
+      await page.resize(800, 600);
+    }
     if (level === 30) {
-      await waitFor(page, 'the transcript to scroll to its end', () => {
-        const t = document.getElementById('transcript');
-        return t.scrollTop > 0 && t.scrollTop + t.clientHeight >= t.scrollHeight - 1;
-      });
+      await waitFor(page, 'the transcript to scroll to its end', transcriptAtEnd);
       await checkAccessible(page, 'mid-run, scrolled');
     }
   }
-  await finishRun(browser, page, echoes, lines, {endWait: async () => {
+  await finishRun(browser, page, echoes, lines, {endWait: async (report) => {
     await page.click('#transcript');
     // WebDriver has no lock keys; puppeteer has them only in Chromium.
     const silent = ['Shift', 'Control', 'Alt', 'Meta'];
-    for (const key of engine === 'chromium' ? [...silent, 'CapsLock', 'NumLock'] : silent) {
+    const locks = ['CapsLock', 'NumLock', 'ScrollLock', 'AltGraph'];
+    for (const key of engine === 'chromium' ? [...silent, ...locks] : silent) {
       await page.press(key);
     }
+    await page.ctrl('c');
+    await page.eval(() => {
+      const box = document.getElementById('report-text');
+      box.focus();
+      box.select();
+    });
+    assert.equal(await copiedWithKeys(page), report, 'Ctrl+C on the selected report copied nothing');
+    await page.press('End');
     await sleep(300);
-    assert.ok(!await shown(page, 'over'), 'a key that types nothing ended the final wait');
+    assert.ok(!await shown(page, 'over'),
+        'a key that types nothing, a shortcut or a key in the report ended the final wait');
+    await page.click('#transcript');
     await page.press('x');
   }});
 }
 
-// A spreadsheet column (CRLF line ends) of 10,000 rows, the times among
-// empty ones, pasted under the first prompt; its last line has no line
-// end, so it waits in the field until Enter under the last prompt. A
-// paste at the final wait ends it and enters nothing.
-async function pastedRun(browser, options = {}) {
+// A spreadsheet column of 10,000 rows, the times among empty ones, with
+// CRLF, LF and bare CR line ends, pasted under the first prompt; in
+// Chromium, in two pieces within one task, the first over 4 KB with times
+// after its first 4 KB (WebKit lets the page act between two such pastes,
+// and Firefox takes no made-up paste). Its last line has no line end, so
+// it waits in the field until Enter under the last prompt.
+// The final wait ends with a paste, which enters nothing, or with what a
+// phone's keyboard sends instead of a key press, which must not stay in
+// the field.
+async function pastedRun(browser, engine, options = {}) {
   const page = await openPage(browser, options);
+  await checkAccessible(page, 'the start');
   const times = Array.from({length: 42}, (_, i) => String(56 + (i * 37) % 900));
   const rows = Array(9999).fill('');
   times.slice(0, 41).forEach((time, k) => {
     rows[3 + 243 * k] = time;
   });
+  // A bare CR never comes right before an LF, where the two would be one.
+  const column = rows.map((row, k) => row + ['\r\n', '\n', '\r'][k % 3]).join('');
   const pasted = Date.now();
-  await page.paste(rows.map((row) => row + '\r\n').join('') + times[41]);
+  if (engine === 'chromium') {
+    await page.eval(dispatchPaste, column.slice(0, 6500), column.slice(6500) + times[41]);
+  } else {
+    await page.paste(column + times[41]);
+  }
   await waitForPrompts(page, 42);
   assert.ok(Date.now() - pasted < 10000, 'a pasted column froze the page');
+  await checkAccessible(page, 'mid-run');
   assert.equal(await page.eval(() => document.getElementById('line').value), times[41]);
   await page.press('Enter');
-  await finishRun(browser, page, {1: rows, 42: [times[41]]}, [...rows, times[41]], {
-    ...options, endWait: () => page.eval(dispatchPaste, '1\n2\n'),
+  const endWait = options.downloads === 'deny' ? () => page.eval(() => {
+    const field = document.getElementById('line');
+    field.value = 'k';
+    field.dispatchEvent(new InputEvent('input', {data: 'k', inputType: 'insertText'}));
+  }) : async () => {
+    await page.eval(() => document.getElementById('line').focus());
+    await page.eval(dispatchPaste, '1\n2\n');
+  };
+  await finishRun(browser, page, {1: rows, 42: [times[41]]}, [...rows, times[41]],
+      {...options, endWait});
+}
+
+// Served over HTTP, the page is its own only request; the browser refuses
+// even a fetch of the page's own address.
+async function servedRun(browser) {
+  const requests = [];
+  const server = http.createServer((request, response) => {
+    requests.push(request.url);
+    response.setHeader('Content-Type', 'text/html; charset=utf-8');
+    response.end(fs.readFileSync(pagePath));
   });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  try {
+    const url = `http://127.0.0.1:${server.address().port}/page.html`;
+    const page = await openPage(browser, {url});
+    // Browsers that ask for /favicon.ico (not these, under automation) ask
+    // only when the page names no icon of its own.
+    assert.ok(await page.eval(() =>
+      /^data:/.test(document.querySelector('link[rel~="icon"]').href)),
+    'the page names no icon of its own');
+    const fetched = await page.eval((address) => fetch(address).then(() => 'fetched',
+        () => 'refused'), url);
+    assert.equal(fetched, 'refused', 'a fetch from the page went through');
+    assert.deepEqual(await page.eval(() => window.uncaught), [], 'the page threw');
+    await page.close();
+    await sleep(300);
+    assert.deepEqual(requests, ['/page.html'], 'the page made requests of its own');
+  } finally {
+    server.close();
+  }
 }
 
 // The program stopping unexpectedly is not the end of a run.
@@ -245,22 +370,27 @@ async function stoppedRun(browser) {
   console.log(`page ${size} bytes`);
   assert.ok(size <= 600 * 1024, 'the page is over 600 KB');
   const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'cogmarrow-page-'));
+  const passed = [];
   try {
     for (const engine of engines) {
       const browser = await launch(engine, scratch);
       try {
         await typedRun(browser, engine);
-        await pastedRun(browser);
+        await pastedRun(browser, engine);
+        await servedRun(browser);
         if (engine === 'chromium') {
-          await pastedRun(browser, {downloads: 'deny'});
+          await pastedRun(browser, engine, {downloads: 'deny', scheme: 'dark'});
           await stoppedRun(browser);
         }
       } finally {
         await browser.close();
       }
-      console.log(`page test passed in ${engine}: a typed run and a pasted run` +
-        (engine === 'chromium' ? ', downloads denied, and a stopped program' : ''));
+      passed.push(engine);
+      console.log(`page test passed in ${engine}: a typed run, a pasted run, the page ` +
+        'over HTTP' + (engine === 'chromium' ?
+        ', downloads denied in the dark scheme, and a stopped program' : ''));
     }
+    assert.deepEqual(passed, engines, 'not every engine asked for was played');
   } finally {
     fs.rmSync(scratch, {recursive: true, force: true});
   }
