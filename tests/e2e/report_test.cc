@@ -60,23 +60,11 @@ namespace {
 // inherit, put back as it was when the case ends, however it ends.
 struct InheritedByTheProgram {
   rlimit fileSize{};
-  std::string asanOptions;
-  bool hadAsanOptions = false;
-  InheritedByTheProgram() {
-    EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &fileSize), 0);
-    const char* options = std::getenv("ASAN_OPTIONS");
-    hadAsanOptions = options != nullptr;
-    asanOptions = hadAsanOptions ? options : "";
-  }
+  InheritedByTheProgram() { EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &fileSize), 0); }
   ~InheritedByTheProgram() {
     EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &fileSize), 0);
     unsetenv("LD_PRELOAD");
     unsetenv("FAIL_RESULTS_AT");
-    if (hadAsanOptions) {
-      setenv("ASAN_OPTIONS", asanOptions.c_str(), 1);
-    } else {
-      unsetenv("ASAN_OPTIONS");
-    }
   }
   InheritedByTheProgram(const InheritedByTheProgram&) = delete;
   InheritedByTheProgram& operator=(const InheritedByTheProgram&) = delete;
@@ -117,11 +105,6 @@ void expectReportOnTheConsole(const FailingFileCase& c) {
   if (c.failAt != nullptr) {
     setenv("LD_PRELOAD", FAILING_FILE_PATH, 1);
     setenv("FAIL_RESULTS_AT", c.failAt, 1);
-    // A sanitizer build's runtime wants to be loaded first, ahead of the
-    // library, and refuses to start otherwise.
-    const std::string options =
-        inherited.asanOptions + ":" + "verify_asan_link_order=0";
-    setenv("ASAN_OPTIONS", options.c_str(), 1);
   }
   if (c.fileSizeLimit != 0) {
     const rlimit limit = {c.fileSizeLimit, inherited.fileSize.rlim_max};
@@ -203,6 +186,12 @@ TEST(Report, AFileThatFailsAfterAGoodOpenPutsTheReportOnTheConsole) {
   if (!takesPreloadedLibraries(COGMARROW_IGT_PATH)) {
     GTEST_SKIP() << "a static program cannot take a preloaded library";
   }
+  // A sanitizer build's runtime refuses to start unless it is loaded
+  // first, ahead of the library; this lets it come second.
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  const std::string options =
+      (asan != nullptr ? asan : "") + std::string(":verify_asan_link_order=0");
+  setenv("ASAN_OPTIONS", options.c_str(), 1);
   const FailingFileCase cases[] = {
       {"a disk that fills up after the first line", nullptr,
        "No space left on device", true, "write", 0},
