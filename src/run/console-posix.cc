@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <streambuf>
 
 namespace {
 
@@ -63,6 +64,35 @@ void releaseStopSignals() {
   }
 }
 
+// Standard input, read straight from its descriptor. A non-blocking input
+// (a pipe or a terminal that another program set so) may answer "nothing
+// yet" anywhere, even between two digits of one number or two bytes of a
+// mark; that is never the end of the input. Waiting here, below everything
+// that reads, keeps a number whole and a mark seen, however the input is
+// cut. A read that returns nothing (Ctrl-D, the end of a file) or fails for
+// any other reason is the end.
+class StandardInput : public std::streambuf {
+ protected:
+  int_type underflow() override {
+    for (;;) {
+      const ssize_t count = read(STDIN_FILENO, buffer_, sizeof buffer_);
+      if (count > 0) {
+        setg(buffer_, buffer_, buffer_ + count);
+        return traits_type::to_int_type(*gptr());
+      }
+      if (count == 0 ||
+          (errno != EINTR && !(noInputYet(errno) && waitUntilReadable()))) {
+        return traits_type::eof();
+      }
+    }
+  }
+
+ private:
+  char buffer_[4096] = {};
+};
+
+StandardInput standardInput;
+
 void readOneKey() {
   char key = 0;
   while (read(STDIN_FILENO, &key, 1) < 0) {
@@ -80,25 +110,11 @@ void readOneKey() {
 void prepareConsole() {
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
+  std::cin.rdbuf(&standardInput);
 }
 
 // The report is already where the player started the program.
 void offerSavedReport(const char* /*name*/) {}
-
-// Standard input is read through stdio, which tells the two ways a read
-// comes up empty apart: a read that returned nothing (Ctrl-D, the end of a
-// file) sets end of file, one that failed sets the error flag with errno.
-// Only a failure that says "nothing yet" is worth waiting out; taking an
-// end of file for one would keep the player at a prompt that can never be
-// answered. Other programs share the terminal, so it is left non-blocking.
-bool waitForMoreInput() {
-  const int error = errno;
-  if (std::feof(stdin) != 0 || std::ferror(stdin) == 0 || !noInputYet(error)) {
-    return false;
-  }
-  std::clearerr(stdin);
-  return waitUntilReadable();
-}
 
 // The usual shells here have no "pause", so the wait is done on the terminal
 // itself, the way the command processor would do it: one key, unechoed, and
@@ -119,6 +135,9 @@ void waitForKeyPress() {
   raw.c_lflag &= ~static_cast<tcflag_t>(ECHO);
   // and Ctrl-C is just a key, so the settings always come back.
   raw.c_lflag &= ~static_cast<tcflag_t>(ISIG);
+  // Ctrl-S and Ctrl-Q are keys too: with flow control on, Ctrl-S (pressed
+  // to save, by habit) would stop the output and hang the last newline.
+  raw.c_iflag &= ~static_cast<tcflag_t>(IXON);
   // One byte ends the wait, however long it takes to come.
   raw.c_cc[VMIN] = 1;
   raw.c_cc[VTIME] = 0;

@@ -40,9 +40,6 @@ EnteredLines enteredLines;
 // output and standard error as it comes.
 void prepareConsole() { std::cin.rdbuf(&enteredLines); }
 
-// The page never runs dry of input; it waits for the player instead.
-bool waitForMoreInput() { return false; }
-
 // A player's browser keeps a page's files to itself, so the report is handed
 // to the player as a download.
 void offerSavedReport(const char* name) { webOfferReport(name); }

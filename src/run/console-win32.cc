@@ -1,16 +1,33 @@
 #include "run/console.h"
 
 #define WIN32_LEAN_AND_MEAN
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 
-// Windows has no broken-pipe signal to turn off and no non-blocking
-// console, so only the wait is left: the command processor's own "pause"
-// prints its prompt and waits for a key.
-void prepareConsole() {}
+namespace {
 
-bool waitForMoreInput() { return false; }
+bool inputIsConsole() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
+}  // namespace
+
+// Windows has no broken-pipe signal to turn off and no non-blocking console.
+// A file or a pipe, though, is read in text mode unless told otherwise, and
+// text mode takes a 1A byte for the end of the file and joins 0D 0A into
+// one byte, even inside a UTF-16 character (a Cyrillic K is 1A 04). Read as
+// bytes, it reaches the read loop exactly as on Linux, which copes with
+// CRLF itself. Typing in a console window stays as the console gives it.
+void prepareConsole() {
+  if (!inputIsConsole()) {
+    static_cast<void>(_setmode(_fileno(stdin), _O_BINARY));
+  }
+}
 
 // The report is already where the player started the program.
 void offerSavedReport(const char* /*name*/) {}
@@ -20,10 +37,8 @@ void offerSavedReport(const char* /*name*/) {}
 // whatever the console holds is dropped first. Input from a pipe or a file
 // is not the console and is left alone.
 void waitForKeyPress() {
-  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-  DWORD mode = 0;
-  if (GetConsoleMode(input, &mode) != 0) {
-    FlushConsoleInputBuffer(input);
+  if (inputIsConsole()) {
+    FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
   }
   static_cast<void>(std::system("pause"));
 }

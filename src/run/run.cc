@@ -56,8 +56,8 @@ void writeClosingNotice() {
 // optional sign and the digits after it, and wraps a negative number modulo
 // 2^32. A value above MAX_ENTRY is simply read past. Anything that is not a
 // number costs the rest of its line, so that the text a split key types
-// never leaks into the next level. The loop always consumes input, waits
-// for more, or stops, so it cannot spin once the input is exhausted.
+// never leaks into the next level. The loop always consumes input or stops,
+// so it cannot spin once the input is exhausted.
 bool readEntry(std::uint32_t& slot) {
   slot = ENTRY_UNSET;
   while (slot > MAX_ENTRY) {
@@ -67,11 +67,7 @@ bool readEntry(std::uint32_t& slot) {
       continue;
     }
     if (std::cin.eof() || std::cin.bad()) {
-      if (!waitForMoreInput()) {
-        return false;
-      }
-      std::cin.clear();
-      continue;
+      return false;
     }
     std::cin.clear();
     std::cin.ignore(std::numeric_limits<std::streamsize>::max(), '\n');

@@ -102,7 +102,8 @@ void closeFd(int& fd) {
 
 // The input is fed while the output is drained, all in one poll loop, so
 // that a program which writes a lot before it reads cannot deadlock the test.
-ProgramRun runProgram(const std::string& input, const std::string& workDir) {
+ProgramRun runProgram(const std::string& input, const std::string& workDir,
+                      bool trickled) {
   int in[2];
   int out[2];
   int err[2];
@@ -117,6 +118,9 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir) {
     dup2(err[1], STDERR_FILENO);
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
       close(fd);
+    }
+    if (trickled) {
+      fcntl(STDIN_FILENO, F_SETFL, fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
     }
     if (chdir(workDir.c_str()) != 0) {
       _exit(126);
@@ -146,27 +150,36 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir) {
   }
   const auto deadline = std::chrono::steady_clock::now() +
                         std::chrono::seconds(runTimeoutSeconds());
+  // A trickled byte goes a millisecond after the one before, so that the
+  // program has read what there was and finds nothing more yet.
+  auto nextByte =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(50);
   int status = 0;
   bool exited = false;
   while (fromOut >= 0 || fromErr >= 0) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
+    const auto now = std::chrono::steady_clock::now();
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
     if (left.count() <= 0) {
       run.timedOut = true;
       kill(pid, SIGKILL);
       break;
     }
-    pollfd fds[3] = {
-        {toChild, POLLOUT, 0}, {fromOut, POLLIN, 0}, {fromErr, POLLIN, 0}};
+    const bool due = !trickled || now >= nextByte;
+    pollfd fds[3] = {{due ? toChild : -1, POLLOUT, 0},
+                     {fromOut, POLLIN, 0},
+                     {fromErr, POLLIN, 0}};
     // Short polls, so that an exit is noticed even while a helper process
     // the program started (Wine's server, say) still holds the pipes open.
-    const int wait = static_cast<int>(std::min<long long>(left.count(), 100));
+    const int wait =
+        static_cast<int>(std::min<long long>(left.count(), trickled ? 1 : 100));
     if (poll(fds, 3, wait) < 0 && errno != EINTR) {
       break;
     }
-    if (toChild >= 0 && (fds[0].revents & (POLLOUT | POLLERR)) != 0) {
-      const ssize_t n =
-          write(toChild, input.data() + written, input.size() - written);
+    if (fds[0].fd >= 0 && (fds[0].revents & (POLLOUT | POLLERR)) != 0) {
+      const ssize_t n = write(toChild, input.data() + written,
+                              trickled ? 1 : input.size() - written);
+      nextByte = now + std::chrono::milliseconds(1);
       if (n > 0) {
         written += static_cast<std::size_t>(n);
       }

@@ -42,8 +42,11 @@ bool testingWebBuild();
 // How long a run may take before it counts as hung.
 int runTimeoutSeconds();
 
-// Standard error is without the lines a coverage build's runtime adds.
-ProgramRun runProgram(const std::string& input, const std::string& workDir);
+// Standard error is without the lines a coverage build's runtime adds. A
+// `trickled` input comes late, a byte at a time, through a pipe that the
+// program finds non-blocking, as some launchers leave it.
+ProgramRun runProgram(const std::string& input, const std::string& workDir,
+                      bool trickled = false);
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);
