@@ -23,7 +23,7 @@ std::uint32_t entries[LEVEL_COUNT];
 void writeBanner() {
   std::cout << "****************************************************"
             << std::endl;
-  std::cout << "Cogmarrow - IGT Helper (v1.0)" << std::endl;
+  std::cout << "Cogmarrow - IGT Helper (v" COGMARROW_VERSION ")" << std::endl;
   std::cout << "****************************************************"
             << std::endl;
   std::cout << std::endl;

@@ -54,9 +54,10 @@ const char* const EXPECTED_LEVEL_NAMES[42] = {
 
 std::string bannerText() {
   const std::string stars52(52, '*');
-  return stars52 + nl() + "Cogmarrow - IGT Helper (v1.0)" + nl() + stars52 +
-         nl() + nl() + "Enter your times as 1-3 digits only (no colons)" +
-         nl() + "Example: 56 = 0:56 or 923 = 9:23" + nl() +
+  return stars52 + nl() + "Cogmarrow - IGT Helper (v" COGMARROW_VERSION ")" +
+         nl() + stars52 + nl() + nl() +
+         "Enter your times as 1-3 digits only (no colons)" + nl() +
+         "Example: 56 = 0:56 or 923 = 9:23" + nl() +
          "You may enter an assigned split key after you enter each "
          "individual time as well" +
          nl() + nl();

@@ -91,6 +91,29 @@ std::string withoutCoverageNotes(const std::string& err) {
   return kept;
 }
 
+// Every program started from here, directly or through a shell, must meet
+// signals as a player's shell hands them over: each at its default action,
+// none blocked. An ignored signal stays ignored across exec, a caught one
+// does not; so this process ignores none, whatever it was started with,
+// and catches the broken pipe of a program that stopped reading, which
+// then costs a write no more than EPIPE.
+extern "C" void brokenPipe(int /*signal*/) {}
+
+const bool signalsAsAPlayerHasThem = [] {
+  for (int number = 1; number < NSIG; ++number) {
+    struct sigaction action{};
+    if (sigaction(number, nullptr, &action) == 0 &&
+        action.sa_handler == SIG_IGN) {
+      signal(number, SIG_DFL);
+    }
+  }
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+  signal(SIGPIPE, brokenPipe);
+  return true;
+}();
+
 void closeFd(int& fd) {
   if (fd >= 0) {
     close(fd);
@@ -137,7 +160,6 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir,
   close(in[0]);
   close(out[1]);
   close(err[1]);
-  signal(SIGPIPE, SIG_IGN);  // the program may stop reading before the end
   fcntl(in[1], F_SETFL, O_NONBLOCK);
 
   ProgramRun run;
