@@ -10,8 +10,10 @@
 // A page from open() has eval(fn, ...args), type(text), press(key),
 // ctrl(key) (the key with Control held), click(selector), paste(text),
 // resize(width, height), close(), and the network requests and errors it
-// has seen. Downloads, allowed or denied, go into `downloads`; open() in
-// Chromium and Firefox also takes a colour `scheme` to emulate.
+// has seen. Downloads, allowed or denied, go into `downloads`. open() also
+// takes a `phone` size to open at (with touch, in Chromium), and in
+// Chromium and Firefox a colour `scheme` to emulate; their pages have
+// media(type) to emulate print.
 'use strict';
 const childProcess = require('child_process');
 const fs = require('fs');
@@ -56,7 +58,7 @@ async function launchPuppeteer(engine, downloads, profile) {
     });
   return {
     downloads,
-    async open(url, {downloads: policy = 'allow', scheme} = {}) {
+    async open(url, {downloads: policy = 'allow', scheme, phone} = {}) {
       const context = await browser.createBrowserContext(engine === 'firefox' ?
         {} : {downloadBehavior: {policy, downloadPath: downloads}});
       const page = await context.newPage();
@@ -64,6 +66,11 @@ async function launchPuppeteer(engine, downloads, profile) {
       watch(page, seen);
       if (scheme) {
         await page.emulateMediaFeatures([{name: 'prefers-color-scheme', value: scheme}]);
+      }
+      // Touch is set before the page loads: setting it later reloads it.
+      const touch = phone && engine === 'chromium' ? {hasTouch: true, isMobile: true} : {};
+      if (phone) {
+        await page.setViewport({width: phone[0], height: phone[1], ...touch});
       }
       await page.goto(url);
       const ctrl = async (key) => {
@@ -85,7 +92,8 @@ async function launchPuppeteer(engine, downloads, profile) {
           await ctrl('c');
           await ctrl('v');
         } : (text) => page.evaluate(dispatchPaste, text),
-        resize: (width, height) => page.setViewport({width, height}),
+        resize: (width, height) => page.setViewport({width, height, ...touch}),
+        media: (type) => page.emulateMediaType(type),
         close: () => context.close(),
       };
     },
@@ -179,10 +187,22 @@ async function launchWebKit(downloads, home) {
     Alt: Key.ALT, Meta: Key.META, Escape: Key.ESCAPE, Tab: Key.TAB, End: Key.END};
   const run = (fn, ...args) =>
     driver.executeScript(`return (${fn}).apply(null, arguments);`, ...args);
+  // The window's size is set, but MiniBrowser's own bars take part of it:
+  // the window grows by what they take, so that the page gets the size
+  // asked for (or as near as the window's least width allows).
+  const resize = async (width, height) => {
+    await driver.manage().window().setRect({width, height});
+    const [wide, tall] = await run(() => [innerWidth, innerHeight]);
+    await driver.manage().window().setRect({width: 2 * width - wide,
+      height: 2 * height - tall});
+  };
   return {
     downloads,
-    async open(url) {
+    async open(url, {phone} = {}) {
       await driver.get(url);
+      if (phone) {
+        await resize(...phone);
+      }
       return {
         network: [], errors: [],
         eval: run,
@@ -191,7 +211,7 @@ async function launchWebKit(downloads, home) {
             .keyUp(KEYS[key] || key).perform(),
         ctrl: (key) => driver.actions().keyDown(Key.CONTROL).keyDown(key)
             .keyUp(key).keyUp(Key.CONTROL).perform(),
-        resize: (width, height) => driver.manage().window().setRect({width, height}),
+        resize,
         click: (selector) => driver.findElement(By.css(selector)).click(),
         paste: (text) => run(dispatchPaste, text),
         close: () => driver.get('about:blank'),

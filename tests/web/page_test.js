@@ -87,6 +87,32 @@ const transcriptAtEnd = () => {
   return t.scrollTop > 0 && t.scrollTop + t.clientHeight >= t.scrollHeight - 1;
 };
 
+// What a phone player must see without scrolling the page, at `stage`: each
+// of `selectors` wholly on the screen, and the transcript's last line.
+async function expectInReach(page, stage, selectors) {
+  const missing = () => page.eval((wanted) => {
+    const off = wanted.filter((selector) => {
+      const box = document.querySelector(selector).getBoundingClientRect();
+      return box.width === 0 || box.top < 0 || box.left < 0 ||
+        box.bottom > innerHeight + 0.5 || box.right > innerWidth + 0.5;
+    });
+    const t = document.getElementById('transcript');
+    return t.scrollTop + t.clientHeight < t.scrollHeight - 2 ?
+      [...off, 'the last line'] : off;
+  }, selectors);
+  for (let i = 0; i < 50 && (await missing()).length > 0; ++i) {
+    await sleep(40);
+  }
+  assert.deepEqual(await missing(), [], `out of reach ${stage} in a page of ` +
+    await page.eval(() => `${innerWidth}x${innerHeight}`));
+}
+// Whether leaving the page now would ask the player first.
+const asksBeforeLeaving = (page) => page.eval(() => {
+  const event = new Event('beforeunload', {cancelable: true});
+  window.dispatchEvent(event);
+  return event.defaultPrevented;
+});
+
 async function checkAccessible(page, stage) {
   if (!await page.eval(() => typeof axe !== 'undefined')) {
     await page.eval((source) => {
@@ -144,9 +170,11 @@ async function copiedWithKeys(page) {
 
 // Waits for the final wait, checks that it holds, ends it with `endWait`,
 // and holds the transcript, the download and the report shown to Linux.
-async function finishRun(browser, page, echoes, lines, {downloads, endWait}) {
+async function finishRun(browser, page, echoes, lines, {downloads, endWait, scheme, phone}) {
   await waitFor(page, 'the final wait', (end) =>
     document.getElementById('transcript').textContent.endsWith(end), WAIT_PROMPT);
+  assert.equal(await page.eval(() => document.activeElement.id), 'line',
+      'the focus left the field when the report appeared');
   const linux = linuxRun(lines);
   if (downloads === 'deny') {
     await sleep(500);
@@ -159,23 +187,36 @@ async function finishRun(browser, page, echoes, lines, {downloads, endWait}) {
   assert.equal(await page.eval(() => document.getElementById('report-text').value),
       report, 'the report on the page differs from Linux');
   assert.ok(await shown(page, 'report'), 'the report is not shown');
-  assert.ok(await page.eval(() => {
-    const box = document.getElementById('report-text');
-    return box.scrollHeight <= box.clientHeight &&
-      box.getBoundingClientRect().top < window.innerHeight;
-  }), 'the report is not in view, or its box is too short for it');
+  await expectInReach(page, 'at the final wait',
+      ['#transcript', '#line', '#entry button', '#copy', '#save-link']);
   await checkAccessible(page, 'the final wait');
+  if (scheme === 'dark') {
+    // On paper: the whole transcript and the whole report.
+    await page.media('print');
+    assert.ok(await page.eval(() => {
+      const t = document.getElementById('transcript');
+      const box = document.getElementById('report-text');
+      return getComputedStyle(t).overflowY === 'visible' && t.scrollHeight <= t.clientHeight &&
+        box.offsetHeight > 0 && box.scrollHeight <= box.clientHeight + 1;
+    }), 'a printed page cuts the transcript or the report');
+    await page.media(null);
+  }
   // Copy puts the report on the clipboard or, where that is refused (as
   // here when the download was too), selects all of it, and then Ctrl+C
   // copies it: the wait is still on, and the shortcut is the browser's.
-  if (downloads === 'deny') {
-    await page.eval(() => {
-      navigator.clipboard.writeText = () => Promise.reject(new Error('refused'));
-    });
-  }
+  await page.eval((deny) => {
+    const write = navigator.clipboard && navigator.clipboard.writeText.bind(navigator.clipboard);
+    window.clipboardText = null;
+    navigator.clipboard.writeText = (copy) => {
+      window.clipboardText = copy;
+      return deny ? Promise.reject(new Error('refused')) : write(copy);
+    };
+  }, downloads === 'deny');
   await page.click('#copy');
   await waitFor(page, 'Copy to answer', () => document.getElementById('copied').textContent);
-  if (await text(page, 'copied') !== 'Copied.') {
+  if (await text(page, 'copied') === 'Copied.') {
+    assert.equal(await page.eval(() => window.clipboardText), report, 'Copy copied something else');
+  } else {
     assert.equal(await copiedWithKeys(page), report, 'Copy neither copied nor selected the report');
   }
   assert.ok(!await shown(page, 'over'), 'Copy ended the final wait');
@@ -187,7 +228,22 @@ async function finishRun(browser, page, echoes, lines, {downloads, endWait}) {
     !document.activeElement.disabled),
   'the field is not off and empty at the end, or the focus is on nothing');
   await checkAccessible(page, 'the end');
+  assert.equal(await asksBeforeLeaving(page), false, 'a reload after the run asks first');
+  if (phone) {
+    await expectInReach(page, 'at the end', ['#over', '#copy']);
+  }
+  // At 320 px, every report line reads whole, without sideways scrolling.
+  await page.resize(320, 568);
+  await waitFor(page, 'the report to fit 320 px', () => {
+    const box = document.getElementById('report-text');
+    return box.clientWidth > 0 && box.scrollWidth <= box.clientWidth &&
+      document.documentElement.scrollWidth <= innerWidth;
+  });
   assert.deepEqual(page.network, [], 'the page made network requests');
+  // WebDriver shows no requests; the page's own record of them does.
+  assert.deepEqual(await page.eval(() => performance.getEntriesByType('resource')
+      .map((entry) => entry.name).filter((name) => !/^(data|blob|file):/.test(name))), [],
+  'the page made network requests');
   assert.deepEqual([...page.errors, ...await page.eval(() => window.uncaught)], [],
       'the page threw');
   await page.close();
@@ -215,14 +271,19 @@ async function typedRun(browser, engine) {
     for (const line of entered) {
       if (level === 0) {
         // Only a real paste inserts its text; the keys type the rest.
-        await page.paste(line);
+        await page.type(line[0]);
+        await page.paste(line[1]);
         await sleep(100);
         assert.equal(await promptsShown(page), 1, 'a time pasted alone was entered');
-        await page.type(line.slice((await page.eval(() => document.getElementById('line').value)).length));
+        // A paste with a line end enters what was typed ahead of it too.
+        await page.type(line.slice((await page.eval(() => document.getElementById('line').value)).length, -1));
+        await page.paste(line.slice(-1) + '\n');
       } else {
         await page.type(line);
       }
-      if (line === entered[entered.length - 1]) {
+      if (level === 0) {
+        // entered by the paste
+      } else if (line === entered[entered.length - 1]) {
         await page.press('Enter');
       } else {
         await page.click('button[type=submit]');
@@ -289,11 +350,34 @@ async function typedRun(browser, engine) {
 // the field.
 async function pastedRun(browser, engine, options = {}) {
   const page = await openPage(browser, options);
+  const reach = ['#transcript', '#line', '#entry button'];
+  const {phone} = options;
+  if (phone) {
+    await expectInReach(page, 'after load', reach);
+  }
   await checkAccessible(page, 'the start');
+  assert.equal(await asksBeforeLeaving(page), false, 'a reload before any time asks first');
+  // Typed ahead of the paste, and entered with its first row: a time that
+  // is too big, so it takes none.
+  await page.type('1234');
+  if (phone) {
+    await expectInReach(page, 'while typing', reach);
+  }
+  // A paste the page would misread enters nothing, and says which row.
+  for (const [misread, row] of [['56\n0:56\n923\n', 2], ['56\n923\n9:23', 3],
+    ['1\t56\n2\t923\n', 1]]) {
+    await page.paste(misread);
+    await waitFor(page, 'the refused paste to be named', (n) =>
+      document.getElementById('paste-note').textContent.includes(`row ${n} `), row);
+    assert.equal(await page.eval(() => document.getElementById('line').value), '1234',
+        'a refused paste changed the field');
+    assert.equal(await promptsShown(page), 1, 'a refused paste entered something');
+  }
   const times = Array.from({length: 42}, (_, i) => String(56 + (i * 37) % 900));
   const rows = Array(9999).fill('');
+  // Spreadsheets add Tabs after a cell and empty cells; they cost nothing.
   times.slice(0, 41).forEach((time, k) => {
-    rows[3 + 243 * k] = time;
+    rows[3 + 243 * k] = time + ['', '\t', '\t\t'][k % 3];
   });
   // A bare CR never comes right before an LF, where the two would be one.
   const column = rows.map((row, k) => row + ['\r\n', '\n', '\r'][k % 3]).join('');
@@ -305,6 +389,11 @@ async function pastedRun(browser, engine, options = {}) {
   }
   await waitForPrompts(page, 42);
   assert.ok(Date.now() - pasted < 10000, 'a pasted column froze the page');
+  assert.ok(!await shown(page, 'paste-note'), 'a plain column is still called misread');
+  assert.equal(await asksBeforeLeaving(page), true, 'a reload mid-run does not ask first');
+  if (phone) {
+    await expectInReach(page, 'after a paste', reach);
+  }
   await checkAccessible(page, 'mid-run');
   assert.equal(await page.eval(() => document.getElementById('line').value), times[41]);
   await page.press('Enter');
@@ -316,7 +405,8 @@ async function pastedRun(browser, engine, options = {}) {
     await page.eval(() => document.getElementById('line').focus());
     await page.eval(dispatchPaste, '1\n2\n');
   };
-  await finishRun(browser, page, {1: rows, 42: [times[41]]}, [...rows, times[41]],
+  const entered = ['1234' + rows[0], ...rows.slice(1)];
+  await finishRun(browser, page, {1: entered, 42: [times[41]]}, [...entered, times[41]],
       {...options, endWait});
 }
 
@@ -373,24 +463,29 @@ async function stoppedRun(browser) {
   const passed = [];
   try {
     for (const engine of engines) {
-      const browser = await launch(engine, scratch);
+      let browser = null;
       try {
+        browser = await launch(engine, scratch);
         await typedRun(browser, engine);
-        await pastedRun(browser, engine);
+        await pastedRun(browser, engine, {phone: [375, 667]});
+        await pastedRun(browser, engine, {phone: [667, 375]});
         await servedRun(browser);
         if (engine === 'chromium') {
           await pastedRun(browser, engine, {downloads: 'deny', scheme: 'dark'});
           await stoppedRun(browser);
         }
+        passed.push(engine);
+        console.log(`page test passed in ${engine}: a typed run, a pasted run on a phone ` +
+          'held upright and one turned, the page over HTTP' + (engine === 'chromium' ?
+          ', downloads denied in the dark scheme, and a stopped program' : ''));
+      } catch (error) {
+        // The other engines still play, so that one run says how each fares.
+        console.error(`page test failed in ${engine}:`, error);
       } finally {
-        await browser.close();
+        await browser?.close();
       }
-      passed.push(engine);
-      console.log(`page test passed in ${engine}: a typed run, a pasted run, the page ` +
-        'over HTTP' + (engine === 'chromium' ?
-        ', downloads denied in the dark scheme, and a stopped program' : ''));
     }
-    assert.deepEqual(passed, engines, 'not every engine asked for was played');
+    assert.deepEqual(passed, engines, 'not every engine asked for passed');
   } finally {
     fs.rmSync(scratch, {recursive: true, force: true});
   }
