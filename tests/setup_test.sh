@@ -57,6 +57,13 @@ expect "cmake emscripten g++ g++-mingw-w64-x86-64 git make " release
 expect "chromium clang-tidy-19 cmake emscripten firefox-esr g++ git libgtest-dev make npm webkit2gtk-driver xvfb " web
 expect "chromium cmake emscripten firefox-esr g++ hyperfine make npm webkit2gtk-driver xvfb " bench
 expect "chromium clang-format-19 clang-tidy-19 cmake debootstrap emscripten file firefox-esr g++ g++-mingw-w64-x86-64 gcovr git libgtest-dev make npm shellcheck webkit2gtk-driver wine xdotool xvfb " ci
+# A maintainer who is not root releases with fakeroot, and installs
+# through sudo.
+printf '#!/bin/bash\necho 1000\n' >"$stubs/id"
+printf '#!/bin/bash\n"$@"\n' >"$stubs/sudo"
+chmod +x "$stubs/sudo"
+expect "cmake emscripten fakeroot g++ g++-mingw-w64-x86-64 git make " release
+printf '#!/bin/bash\necho 0\n' >"$stubs/id"
 
 # Held, installed, or removed with its settings kept.
 printf '%s\n' "cmake hold ok installed" "g++ install ok installed" \

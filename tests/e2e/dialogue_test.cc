@@ -129,6 +129,7 @@ TEST(Dialogue, AByteOrderMarkCostsNoTime) {
        "\xEF"
        "923\n",
        "\n"},
+      {"a lone first byte of a mark costs only its own line", "\xEF\n", "\n"},
       {"a mark after a blank line is text", "\n" + mark + "923\n", "\n"},
       {"no mark, trickled", "", "\n", UTF8, true},
       {"a mark, CRLF, trickled", mark, "\r\n", UTF8, true},
@@ -156,6 +157,21 @@ TEST(Dialogue, AByteOrderMarkCostsNoTime) {
                    "\x00\xDC\n\0",
                    18),
        "\n", UTF16LE},
+      {"a lone high surrogate right before a line end",
+       std::string("\xFF\xFE\x00\xD8\n\0", 6), "\n", UTF16LE},
+      // Note lines whose characters hold a 1A byte or a 0D 0A pair, which a
+      // reader in text mode would take for the end or for a line end: К, Ě,
+      // Ț, a fullwidth colon, U+1A00, then U+0A0D (LE) or U+0D0A (BE).
+      {"a UTF-16LE note of bytes a text mode would misread",
+       std::string("\xFF\xFE\x1A\x04\x1A\x01\x1A\x02\x1A\xFF\x00\x1A"
+                   "\x0D\x0A\r\0\n\0",
+                   18),
+       "\r\n", UTF16LE},
+      {"a UTF-16BE note of bytes a text mode would misread",
+       std::string("\xFE\xFF\x04\x1A\x01\x1A\x02\x1A\xFF\x1A\x1A\x00"
+                   "\x0D\x0A\0\r\0\n",
+                   18),
+       "\r\n", UTF16BE},
       {"half a UTF-16 mark is text",
        "\xFF"
        "923\n",
