@@ -459,6 +459,9 @@ async function stoppedRun(browser) {
   const size = fs.statSync(pagePath).size;
   console.log(`page ${size} bytes`);
   assert.ok(size <= 600 * 1024, 'the page is over 600 KB');
+  // Browsers look for the encoding in the first 1,024 bytes only.
+  assert.ok(fs.readFileSync(pagePath).subarray(0, 1024).includes('<meta charset="utf-8">'),
+      'the page declares its charset too late');
   const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'cogmarrow-page-'));
   const passed = [];
   try {
