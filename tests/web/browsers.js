@@ -191,10 +191,13 @@ async function launchWebKit(downloads, home) {
   // the window grows by what they take, so that the page gets the size
   // asked for (or as near as the window's least width allows).
   const resize = async (width, height) => {
-    await driver.manage().window().setRect({width, height});
-    const [wide, tall] = await run(() => [innerWidth, innerHeight]);
-    await driver.manage().window().setRect({width: 2 * width - wide,
-      height: 2 * height - tall});
+    const rect = {width, height};
+    for (let tries = 0; tries < 3; ++tries) {
+      await driver.manage().window().setRect(rect);
+      const [wide, tall] = await run(() => [innerWidth, innerHeight]);
+      rect.width += width - wide;
+      rect.height += height - tall;
+    }
   };
   return {
     downloads,
