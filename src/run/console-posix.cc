@@ -64,27 +64,35 @@ void releaseStopSignals() {
   }
 }
 
-// Standard input, read straight from its descriptor. A non-blocking input
-// (a pipe or a terminal that another program set so) may answer "nothing
-// yet" anywhere, even between two digits of one number or two bytes of a
-// mark; that is never the end of the input. Waiting here, below everything
-// that reads, keeps a number whole and a mark seen, however the input is
-// cut. A read that returns nothing (Ctrl-D, the end of a file) or fails for
-// any other reason is the end.
+// Reads what standard input has, up to `size` bytes, and returns how many;
+// 0 at the end of the input (Ctrl-D, the end of a file) or on a real error.
+// A non-blocking input (a pipe or a terminal that another program set so)
+// may answer "nothing yet" anywhere, even between two digits of one number
+// or two bytes of a mark; that is never the end, so it is waited out here.
+ssize_t readWhenReady(char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t count = read(STDIN_FILENO, buffer, size);
+    if (count >= 0) {
+      return count;
+    }
+    if (errno != EINTR && !(noInputYet(errno) && waitUntilReadable())) {
+      return 0;
+    }
+  }
+}
+
+// Standard input, read straight from its descriptor: waiting below
+// everything that reads keeps a number whole and a mark seen, however the
+// input is cut.
 class StandardInput : public std::streambuf {
  protected:
   int_type underflow() override {
-    for (;;) {
-      const ssize_t count = read(STDIN_FILENO, buffer_, sizeof buffer_);
-      if (count > 0) {
-        setg(buffer_, buffer_, buffer_ + count);
-        return traits_type::to_int_type(*gptr());
-      }
-      if (count == 0 ||
-          (errno != EINTR && !(noInputYet(errno) && waitUntilReadable()))) {
-        return traits_type::eof();
-      }
+    const ssize_t count = readWhenReady(buffer_, sizeof buffer_);
+    if (count <= 0) {
+      return traits_type::eof();
     }
+    setg(buffer_, buffer_, buffer_ + count);
+    return traits_type::to_int_type(*gptr());
   }
 
  private:
@@ -92,15 +100,6 @@ class StandardInput : public std::streambuf {
 };
 
 StandardInput standardInput;
-
-void readOneKey() {
-  char key = 0;
-  while (read(STDIN_FILENO, &key, 1) < 0) {
-    if (errno != EINTR && !(noInputYet(errno) && waitUntilReadable())) {
-      return;
-    }
-  }
-}
 
 }  // namespace
 
@@ -144,7 +143,8 @@ void waitForKeyPress() {
   catchStopSignals();
   // TCSAFLUSH also throws away whatever was typed before the prompt showed.
   if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw) == 0) {
-    readOneKey();
+    char key = 0;
+    readWhenReady(&key, 1);
     // Flushing again drops the rest of a key that sends several bytes, such
     // as an arrow key, instead of leaving it for the shell.
     tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
