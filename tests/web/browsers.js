@@ -8,12 +8,15 @@
 //   launch(engine, scratch) -> {open(url, {downloads}), downloads, close()}
 //
 // A page from open() has eval(fn, ...args), type(text), press(key),
-// ctrl(key) (the key with Control held), click(selector), paste(text),
-// resize(width, height), close(), and the network requests and errors it
-// has seen. Downloads, allowed or denied, go into `downloads`. open() also
-// takes a `phone` size to open at (with touch, in Chromium), and in
-// Chromium and Firefox a colour `scheme` to emulate; their pages have
-// media(type) to emulate print.
+// ctrl(key, modifier) (the key with Control, or the modifier, held),
+// click(selector), paste(text), resize(width, height), reload(), close(),
+// and the network requests and errors it has seen; dialogs are answered
+// yes. Downloads, allowed or denied, go into `downloads`. open() also takes
+// a `phone` size to open at (with touch, in Chromium), and in Chromium and
+// Firefox a colour `scheme` to emulate and a `beforeLoad` function to run
+// in each document first; their pages have media(type) to emulate print,
+// and crash() to kill the page's renderer (Chromium). launch() takes extra
+// command-line `args` for Chromium.
 'use strict';
 const childProcess = require('child_process');
 const fs = require('fs');
@@ -33,7 +36,7 @@ function watch(page, seen) {
   page.on('pageerror', (error) => seen.errors.push(String(error)));
 }
 
-async function launchPuppeteer(engine, downloads, profile) {
+async function launchPuppeteer(engine, downloads, profile, args) {
   const browser = engine === 'chromium' ?
     await puppeteer.launch({
       executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
@@ -41,7 +44,7 @@ async function launchPuppeteer(engine, downloads, profile) {
       userDataDir: profile,
       args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
         '--disable-background-networking', '--disable-component-update',
-        '--disable-sync'],
+        '--disable-sync', ...args],
     }) :
     await puppeteer.launch({
       browser: 'firefox',
@@ -58,12 +61,17 @@ async function launchPuppeteer(engine, downloads, profile) {
     });
   return {
     downloads,
-    async open(url, {downloads: policy = 'allow', scheme, phone} = {}) {
+    async open(url, {downloads: policy = 'allow', scheme, phone, beforeLoad} = {}) {
       const context = await browser.createBrowserContext(engine === 'firefox' ?
         {} : {downloadBehavior: {policy, downloadPath: downloads}});
       const page = await context.newPage();
       const seen = {network: [], errors: []};
       watch(page, seen);
+      // The question before leaving, and Start over's, are answered yes.
+      page.on('dialog', (dialog) => dialog.accept());
+      if (beforeLoad) {
+        await page.evaluateOnNewDocument(beforeLoad);
+      }
       if (scheme) {
         await page.emulateMediaFeatures([{name: 'prefers-color-scheme', value: scheme}]);
       }
@@ -73,10 +81,10 @@ async function launchPuppeteer(engine, downloads, profile) {
         await page.setViewport({width: phone[0], height: phone[1], ...touch});
       }
       await page.goto(url);
-      const ctrl = async (key) => {
-        await page.keyboard.down('Control');
+      const ctrl = async (key, modifier = 'Control') => {
+        await page.keyboard.down(modifier);
         await page.keyboard.press(key);
-        await page.keyboard.up('Control');
+        await page.keyboard.up(modifier);
       };
       return {
         ...seen,
@@ -93,6 +101,13 @@ async function launchPuppeteer(engine, downloads, profile) {
           await ctrl('v');
         } : (text) => page.evaluate(dispatchPaste, text),
         resize: (width, height) => page.setViewport({width, height, ...touch}),
+        reload: () => page.reload(),
+        // As when a phone kills a background tab's renderer: the tab stays,
+        // and comes back with a reload.
+        crash: () => new Promise((resolve) => {
+          page.once('error', resolve);
+          page.createCDPSession().then((cdp) => cdp.send('Page.crash').catch(() => {}));
+        }),
         media: (type) => page.emulateMediaType(type),
         close: () => context.close(),
       };
@@ -160,7 +175,7 @@ async function launchWebKit(downloads, home) {
   const port = await freePort();
   // A process group of its own, so that Xvfb goes with the driver.
   const server = childProcess.spawn('xvfb-run',
-      ['-a', 'WebKitWebDriver', `--port=${port}`],
+      ['-a', '-s', '-screen 0 1280x1024x24', 'WebKitWebDriver', `--port=${port}`],
       {detached: true, stdio: 'ignore',
         env: {...process.env, HOME: home, XDG_CONFIG_HOME: path.join(home, '.config')}});
   const stop = () => {
@@ -177,14 +192,16 @@ async function launchWebKit(downloads, home) {
     await listening(port, server);
     driver = await new Builder().usingServer(`http://127.0.0.1:${port}`)
         .withCapabilities({browserName: 'MiniBrowser',
-          'webkitgtk:browserOptions': {binary: MINIBROWSER, args: ['--automation']}})
+          'webkitgtk:browserOptions': {binary: MINIBROWSER, args: ['--automation']},
+          unhandledPromptBehavior: 'accept'})
         .build();
   } catch (error) {
     stop();
     throw error;
   }
   const KEYS = {Enter: Key.ENTER, Shift: Key.SHIFT, Control: Key.CONTROL,
-    Alt: Key.ALT, Meta: Key.META, Escape: Key.ESCAPE, Tab: Key.TAB, End: Key.END};
+    Alt: Key.ALT, Meta: Key.META, Escape: Key.ESCAPE, Tab: Key.TAB, End: Key.END,
+    Home: Key.HOME, Backspace: Key.BACK_SPACE};
   const run = (fn, ...args) =>
     driver.executeScript(`return (${fn}).apply(null, arguments);`, ...args);
   // The window's size is set, but MiniBrowser's own bars take part of it:
@@ -202,6 +219,13 @@ async function launchWebKit(downloads, home) {
   return {
     downloads,
     async open(url, {phone} = {}) {
+      // Each page a window of its own, whose tab holds no run kept before.
+      const used = await driver.getWindowHandle();
+      await driver.switchTo().newWindow('window');
+      const fresh = await driver.getWindowHandle();
+      await driver.switchTo().window(used);
+      await driver.close();
+      await driver.switchTo().window(fresh);
       await driver.get(url);
       if (phone) {
         await resize(...phone);
@@ -212,9 +236,10 @@ async function launchWebKit(downloads, home) {
         type: (text) => driver.actions().sendKeys(text).perform(),
         press: (key) => driver.actions().keyDown(KEYS[key] || key)
             .keyUp(KEYS[key] || key).perform(),
-        ctrl: (key) => driver.actions().keyDown(Key.CONTROL).keyDown(key)
-            .keyUp(key).keyUp(Key.CONTROL).perform(),
+        ctrl: (key, modifier = 'Control') => driver.actions().keyDown(KEYS[modifier])
+            .keyDown(key).keyUp(key).keyUp(KEYS[modifier]).perform(),
         resize,
+        reload: () => driver.navigate().refresh(),
         click: (selector) => driver.findElement(By.css(selector)).click(),
         paste: (text) => run(dispatchPaste, text),
         close: () => driver.get('about:blank'),
@@ -231,15 +256,14 @@ async function launchWebKit(downloads, home) {
 }
 
 // The scratch folder is the caller's, and removed by the caller.
-async function launch(engine, scratch) {
+async function launch(engine, scratch, {args = []} = {}) {
   if (!ENGINES.includes(engine)) {
     throw new Error(`no such engine: ${engine} (${ENGINES.join(', ')})`);
   }
-  const downloads = path.join(scratch, `${engine}-downloads`);
-  fs.mkdirSync(downloads);
-  const profile = path.join(scratch, `${engine}-profile`);
+  const downloads = fs.mkdtempSync(path.join(scratch, `${engine}-downloads-`));
+  const profile = fs.mkdtempSync(path.join(scratch, `${engine}-profile-`));
   return engine === 'webkit' ? launchWebKit(downloads, profile) :
-    launchPuppeteer(engine, downloads, profile);
+    launchPuppeteer(engine, downloads, profile, args);
 }
 
 module.exports = {ENGINES, launch, dispatchPaste};

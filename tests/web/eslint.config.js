@@ -10,7 +10,8 @@ const globals = require('globals');
 // What emscripten's generated code provides to the files built into it.
 const emscripten = {Module: 'writable', FS: 'readonly', Asyncify: 'readonly',
   ExitStatus: 'readonly', HEAPU8: 'readonly', UTF8ToString: 'readonly',
-  LibraryManager: 'readonly', mergeInto: 'readonly', webResumeWhenKept: 'readonly'};
+  LibraryManager: 'readonly', mergeInto: 'readonly', webResumeWhenKept: 'readonly',
+  createCogmarrow: 'readonly'};
 
 module.exports = [
   js.configs.recommended,

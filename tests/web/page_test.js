@@ -18,6 +18,7 @@ const fs = require('fs');
 const http = require('http');
 const os = require('os');
 const path = require('path');
+const {after, before, describe, test} = require('node:test');
 const {ENGINES, launch, dispatchPaste} = require('./browsers');
 
 const [pagePath, linuxProgram] = process.argv.slice(2, 4).map((p) => path.resolve(p));
@@ -124,6 +125,17 @@ async function checkAccessible(page, stage) {
   const found = await page.eval(() => axe.run(document, {resultTypes: ['violations']})
       .then((r) => r.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(' ')}`)));
   assert.deepEqual(found, [], `axe-core at ${stage}`);
+  // The field is described by what it is asked for now: the level's
+  // prompt, or the final wait.
+  const [described, shownText] = await page.eval(() => {
+    const field = document.getElementById('line');
+    return [document.getElementById(field.getAttribute('aria-describedby')).textContent,
+      document.getElementById('transcript').textContent];
+  });
+  const asked = /\*\*\*(.*)\*\*\* then press Enter\n\n$/.exec(shownText);
+  const wanted = asked ? `Enter the IGT for ${asked[1]} then press Enter` :
+    shownText.endsWith(WAIT_PROMPT) ? WAIT_PROMPT : '';
+  assert.equal(described, wanted, `the field's description at ${stage}`);
 }
 
 async function downloaded(dir) {
@@ -140,6 +152,11 @@ async function downloaded(dir) {
 // Opens the page afresh; the entry field must have the focus.
 async function openPage(browser, options = {}) {
   const page = await browser.open(options.url || 'file://' + pagePath, options);
+  await loaded(page);
+  return page;
+}
+// A page just (re)loaded shows a prompt, with the focus in the field.
+async function loaded(page) {
   // WebDriver reports no errors of the page's own, so the page counts them.
   await page.eval(() => {
     window.uncaught = [];
@@ -150,7 +167,35 @@ async function openPage(browser, options = {}) {
   await waitForPrompts(page, 1);
   await waitFor(page, 'the entry field to have the focus',
       () => document.activeElement.id === 'line');
-  return page;
+}
+// Reloads, with the question before leaving answered yes; the page must
+// bring the run back, in the transcript and the field, and say how many of
+// the times it holds.
+async function broughtBack(page, times, lost = () => page.reload()) {
+  const before = await page.eval(() => [document.getElementById('transcript').textContent,
+    document.getElementById('line').value]);
+  await lost();
+  await loaded(page);
+  await waitFor(page, 'the run to be brought back', () =>
+    document.getElementById('notice').textContent.includes('brought back'));
+  assert.deepEqual(await page.eval(() => [document.getElementById('transcript').textContent,
+    document.getElementById('line').value]), before, 'the run came back otherwise');
+  assert.match(await text(page, 'notice'), new RegExp(times), 'the notice of a run brought back');
+}
+// Undo: `line` is back in the field, `asked` prompts are shown, and the
+// transcript is `before`, if given (else the end of the run holds it).
+async function takenBack(page, line, before, asked) {
+  const clicked = Date.now();
+  await page.click('#undo');
+  await waitFor(page, `"${line}" to be taken back`, (l, n, end) =>
+    document.getElementById('line').value === l &&
+    document.getElementById('transcript').textContent.split(end).length - 1 === n &&
+    document.getElementById('notice').textContent.includes('Took back'), line, asked, PROMPT_END);
+  console.log(`undo: prompt ${asked} shown again in ${Date.now() - clicked} ms`);
+  if (before !== null) {
+    assert.equal(await text(page, 'transcript'), before, 'an undo left the run otherwise');
+  }
+  assert.equal(await page.eval(() => document.activeElement.id), 'line');
 }
 
 // The text that a Ctrl+C copies, pressed where the focus is: a copy that
@@ -164,15 +209,23 @@ async function copiedWithKeys(page) {
     }, {once: true});
   });
   await page.ctrl('c');
-  await sleep(100);
+  await waitFor(page, 'the copy', () => window.copied !== null);
   return page.eval(() => window.copied);
 }
 
+const finalWait = (page) => waitFor(page, 'the final wait', (end) =>
+  document.getElementById('transcript').textContent.endsWith(end), WAIT_PROMPT);
+// Two frames: whatever the page does on a key, a paste or a resize is done.
+const settled = (page) => page.eval(() => new Promise((resolve) =>
+  requestAnimationFrame(() => requestAnimationFrame(resolve))));
+
 // Waits for the final wait, checks that it holds, ends it with `endWait`,
 // and holds the transcript, the download and the report shown to Linux.
-async function finishRun(browser, page, echoes, lines, {downloads, endWait, scheme, phone}) {
-  await waitFor(page, 'the final wait', (end) =>
-    document.getElementById('transcript').textContent.endsWith(end), WAIT_PROMPT);
+// With `again`, the 42nd time is first taken back and entered again, which
+// saves a second Results.txt, or the page is reloaded, which saves none.
+async function finishRun(browser, page, echoes, lines,
+    {downloads, endWait, scheme, phone, again}) {
+  await finalWait(page);
   assert.equal(await page.eval(() => document.activeElement.id), 'line',
       'the focus left the field when the report appeared');
   const linux = linuxRun(lines);
@@ -180,13 +233,33 @@ async function finishRun(browser, page, echoes, lines, {downloads, endWait, sche
     await sleep(500);
     assert.deepEqual(fs.readdirSync(browser.downloads), [], 'a denied download arrived');
   } else {
+    assert.equal((await downloaded(browser.downloads)).toString('latin1'),
+        linux.report.toString('latin1'), 'the downloaded Results.txt differs from Linux');
+  }
+  // A screen reader hears the transcript's "saved"; the page says what it
+  // asked of the browser, and what to do if nothing came.
+  assert.match(await text(page, 'notice'), /asked to save Results\.txt; if none arrived, copy/);
+  if (again === 'undo') {
+    const before = await text(page, 'transcript');
+    const last = lines[lines.length - 1];
+    await takenBack(page, last, before.slice(0, before.lastIndexOf(last + '\n')), 42);
+    assert.ok(!await shown(page, 'report'), 'the report stayed after its last time was taken back');
+    await page.press('Enter');
+    await finalWait(page);
+    assert.equal(await text(page, 'transcript'), before);
     assert.ok((await downloaded(browser.downloads)).equals(linux.report),
-        'the downloaded Results.txt differs from Linux');
+        'the second Results.txt differs from Linux');
+  } else if (again === 'reload') {
+    await broughtBack(page, 'all 42 times');
   }
   const report = linux.report.toString('latin1');
   assert.equal(await page.eval(() => document.getElementById('report-text').value),
       report, 'the report on the page differs from Linux');
   assert.ok(await shown(page, 'report'), 'the report is not shown');
+  if (phone) {
+    // MiniBrowser's download bar takes its height from the page.
+    await page.resize(...phone);
+  }
   await expectInReach(page, 'at the final wait',
       ['#transcript', '#line', '#entry button', '#copy', '#save-link']);
   await checkAccessible(page, 'the final wait');
@@ -246,6 +319,12 @@ async function finishRun(browser, page, echoes, lines, {downloads, endWait, sche
   'the page made network requests');
   assert.deepEqual([...page.errors, ...await page.eval(() => window.uncaught)], [],
       'the page threw');
+  assert.deepEqual(fs.readdirSync(browser.downloads), [], 'Results.txt was saved once more');
+  // A run that is over is kept no longer: a reload starts a new one.
+  await page.reload();
+  await loaded(page);
+  assert.deepEqual([await promptsShown(page), await text(page, 'notice')], [1, ''],
+      'a reload after the run did not start a new one');
   await page.close();
 }
 
@@ -260,7 +339,7 @@ async function typedRun(browser, engine) {
   const page = await openPage(browser);
   await checkAccessible(page, 'the start');
   assert.equal(await page.eval(() => document.getElementById('line').inputMode), 'numeric');
-  const wrong = {1: ['abc'], 5: ['1234', ''], 9: ['-5'], 20: ['x923', '   ']};
+  const wrong = {0: ['x'], 1: ['abc'], 5: ['1234', ''], 9: ['-5'], 20: ['x923', '   ']};
   const echoes = {};
   const lines = [];
   for (let level = 0; level < 42; ++level) {
@@ -268,22 +347,48 @@ async function typedRun(browser, engine) {
     echoes[level + 1] = entered;
     // Typed where the focus is, which must stay in the field, also after a
     // wrong entry sent with a tap on the Enter button.
-    for (const line of entered) {
-      if (level === 0) {
-        // Only a real paste inserts its text; the keys type the rest.
-        await page.type(line[0]);
-        await page.paste(line[1]);
-        await sleep(100);
-        assert.equal(await promptsShown(page), 1, 'a time pasted alone was entered');
-        // A paste with a line end enters what was typed ahead of it too.
-        await page.type(line.slice((await page.eval(() => document.getElementById('line').value)).length, -1));
-        await page.paste(line.slice(-1) + '\n');
-      } else {
-        await page.type(line);
+    if (level === 0) {
+      // A paste enters what was before the caret with its first row, and
+      // leaves its last row, and what was after the caret, in the field. A
+      // refused paste's note goes with the next Enter.
+      await page.paste('1:23\n');
+      await page.type('00');
+      await page.press('Home');
+      await page.paste('x\n1');
+      await waitFor(page, 'a pasted line', () => document.getElementById('line').value === '100');
+      await page.press('Enter');
+      lines.push(...entered);
+      assert.ok(!await shown(page, 'paste-note'), 'a typed Enter left the note of a refused paste');
+    }
+    if (level === 29) {
+      // A wrong line taken back; then the run kept through a reload (and a
+      // crashed renderer), with the time half typed.
+      const before = await text(page, 'transcript');
+      assert.equal(await asksBeforeLeaving(page), true, 'a reload mid-run does not ask first');
+      await page.type('12 3');
+      await page.press('Enter');
+      await waitForPrompts(page, 32);
+      await takenBack(page, '12 3', before, 30);
+      for (let i = 0; i < 4; ++i) {
+        await page.press('Backspace');
       }
-      if (level === 0) {
-        // entered by the paste
-      } else if (line === entered[entered.length - 1]) {
+      await page.type(entered[0].slice(0, 2));
+      await broughtBack(page, '29 of 42');
+      if (engine === 'chromium') {
+        await broughtBack(page, '29 of 42', async () => {
+          await page.crash();
+          await page.reload();
+        });
+      }
+      await page.type(entered[0].slice(2));
+      await page.press('Enter');
+      lines.push(...entered);
+    }
+    // Typed where the focus is, which must stay in the field, also after a
+    // wrong entry sent with a tap on the Enter button.
+    for (const line of level === 0 || level === 29 ? [] : entered) {
+      await page.type(line);
+      if (line === entered[entered.length - 1]) {
         await page.press('Enter');
       } else {
         await page.click('button[type=submit]');
@@ -305,7 +410,7 @@ async function typedRun(browser, engine) {
       await page.eval(() => document.getElementById('transcript').scrollTo(0, 0));
       await sleep(100);
       await page.resize(480, 800);
-      await sleep(300);
+      await settled(page);
       assert.equal(await page.eval(() => document.getElementById('transcript').scrollTop), 0,
           'a transcript the player scrolled up in jumped on a resize');
       await page.resize(800, 600);
@@ -324,6 +429,7 @@ async function typedRun(browser, engine) {
       await page.press(key);
     }
     await page.ctrl('c');
+    await page.ctrl('f', 'Alt');
     await page.eval(() => {
       const box = document.getElementById('report-text');
       box.focus();
@@ -331,7 +437,7 @@ async function typedRun(browser, engine) {
     });
     assert.equal(await copiedWithKeys(page), report, 'Ctrl+C on the selected report copied nothing');
     await page.press('End');
-    await sleep(300);
+    await settled(page);
     assert.ok(!await shown(page, 'over'),
         'a key that types nothing, a shortcut or a key in the report ended the final wait');
     await page.click('#transcript');
@@ -344,7 +450,8 @@ async function typedRun(browser, engine) {
 // Chromium, in two pieces within one task, the first over 4 KB with times
 // after its first 4 KB (WebKit lets the page act between two such pastes,
 // and Firefox takes no made-up paste). Its last line has no line end, so
-// it waits in the field until Enter under the last prompt.
+// it waits in the field; the 41st time, its last row with a line end, is
+// taken back, and both are typed under their prompts.
 // The final wait ends with a paste, which enters nothing, or with what a
 // phone's keyboard sends instead of a key press, which must not stay in
 // the field.
@@ -364,11 +471,13 @@ async function pastedRun(browser, engine, options = {}) {
     await expectInReach(page, 'while typing', reach);
   }
   // A paste the page would misread enters nothing, and says which row.
-  for (const [misread, row] of [['56\n0:56\n923\n', 2], ['56\n923\n9:23', 3],
-    ['1\t56\n2\t923\n', 1]]) {
+  const CLOCK = 'is a clock time';
+  for (const [misread, row, why] of [['56\n0:56\n923\n', 2, CLOCK], ['56\n923\n9:23', 3, CLOCK],
+    ['56\n10:15\n', 2, CLOCK], ['1\t56\n2\t923\n', 1, 'has numbers in more than one column']]) {
     await page.paste(misread);
-    await waitFor(page, 'the refused paste to be named', (n) =>
-      document.getElementById('paste-note').textContent.includes(`row ${n} `), row);
+    await waitFor(page, 'the refused paste to be named', (n, reason) =>
+      document.getElementById('paste-note').textContent.includes(`row ${n} `) &&
+      document.getElementById('paste-note').textContent.includes(reason), row, why);
     assert.equal(await page.eval(() => document.getElementById('line').value), '1234',
         'a refused paste changed the field');
     assert.equal(await promptsShown(page), 1, 'a refused paste entered something');
@@ -377,7 +486,7 @@ async function pastedRun(browser, engine, options = {}) {
   const rows = Array(9999).fill('');
   // Spreadsheets add Tabs after a cell and empty cells; they cost nothing.
   times.slice(0, 41).forEach((time, k) => {
-    rows[3 + 243 * k] = time + ['', '\t', '\t\t'][k % 3];
+    rows[k < 40 ? 3 + 243 * k : rows.length - 1] = time + ['', '\t', '\t\t'][k % 3];
   });
   // A bare CR never comes right before an LF, where the two would be one.
   const column = rows.map((row, k) => row + ['\r\n', '\n', '\r'][k % 3]).join('');
@@ -396,6 +505,10 @@ async function pastedRun(browser, engine, options = {}) {
   }
   await checkAccessible(page, 'mid-run');
   assert.equal(await page.eval(() => document.getElementById('line').value), times[41]);
+  await takenBack(page, rows[rows.length - 1], null, 41);
+  await page.press('Enter');
+  await waitForPrompts(page, 42);
+  await page.type(times[41]);
   await page.press('Enter');
   const endWait = options.downloads === 'deny' ? () => page.eval(() => {
     const field = document.getElementById('line');
@@ -405,9 +518,9 @@ async function pastedRun(browser, engine, options = {}) {
     await page.eval(() => document.getElementById('line').focus());
     await page.eval(dispatchPaste, '1\n2\n');
   };
-  const entered = ['1234' + rows[0], ...rows.slice(1)];
-  await finishRun(browser, page, {1: entered, 42: [times[41]]}, [...entered, times[41]],
-      {...options, endWait});
+  const entered = ['1234' + rows[0], ...rows.slice(1, -1)];
+  await finishRun(browser, page, {1: entered, 41: rows.slice(-1), 42: [times[41]]},
+      [...entered, ...rows.slice(-1), times[41]], {...options, endWait});
 }
 
 // Served over HTTP, the page is its own only request; the browser refuses
@@ -440,59 +553,100 @@ async function servedRun(browser) {
   }
 }
 
-// The program stopping unexpectedly is not the end of a run.
+// The program stopping unexpectedly is not the end of a run. The fault is
+// planted through the program's module, caught as the page makes it.
 async function stoppedRun(browser) {
-  const page = await openPage(browser);
-  await page.eval(() => {
-    try {
-      abort('a planted fault');
-    } catch {
-      // The abort is thrown to its caller, here, once the page has seen it.
-    }
-  });
+  const page = await openPage(browser, {beforeLoad: () => {
+    let factory;
+    Object.defineProperty(window, 'createCogmarrow', {configurable: true, get: () => factory,
+      set: (made) => {
+        factory = (module) => {
+          window.program = module;
+          return made(module);
+        };
+      }});
+  }});
+  await page.eval(() => window.program.onAbort('a planted fault'));
   await waitFor(page, 'the stopped notice', () => !document.getElementById('stopped').hidden);
   assert.ok(!await shown(page, 'over'), 'an aborted run says it is over');
   await page.close();
 }
 
-(async () => {
+// Start over asks, then begins again at level 1, and a reload after it
+// too; a reload that only restarts the page (Chromium given no
+// WebAssembly) says before anything is typed that it cannot run here.
+async function startedOver(browser) {
+  const page = await openPage(browser);
+  const first = await text(page, 'transcript');
+  await page.type('56');
+  await page.press('Enter');
+  await waitForPrompts(page, 2);
+  await page.type('77');
+  await page.eval(() => {
+    window.asked = [];
+    window.confirm = (question) => window.asked.push(question) > 0;
+  });
+  await page.click('#start-over');
+  const fresh = () => page.eval(() => [document.getElementById('transcript').textContent,
+    document.getElementById('line').value]);
+  await waitFor(page, 'the start over', () => /Started over/.test(
+      document.getElementById('notice').textContent));
+  assert.deepEqual([await fresh(), await page.eval(() => window.asked.length)],
+      [[first, ''], 1], 'Start over did not ask once and begin again');
+  await page.reload();
+  await loaded(page);
+  assert.deepEqual(await fresh(), [first, ''], 'a reload after Start over brought a run back');
+  await page.close();
+}
+
+async function withoutWebAssembly(scratch) {
+  const browser = await launch('chromium', scratch, {args: ['--js-flags=--jitless']});
+  try {
+    const page = await browser.open('file://' + pagePath);
+    await waitFor(page, 'the page to say it cannot run', () =>
+      !document.getElementById('unsupported').hidden);
+    assert.deepEqual(await page.eval(() => [document.getElementById('stopped').hidden,
+      document.getElementById('line').disabled]), [true, true]);
+    await page.close();
+  } finally {
+    await browser.close();
+  }
+}
+
+// Each engine's runs are tests of their own, so that one failure does not
+// hide how the rest fare, and one can be run alone by name
+// (--test-name-pattern).
+const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'cogmarrow-page-'));
+after(() => fs.rmSync(scratch, {recursive: true, force: true}));
+test('the page file', () => {
   const size = fs.statSync(pagePath).size;
   console.log(`page ${size} bytes`);
   assert.ok(size <= 600 * 1024, 'the page is over 600 KB');
   // Browsers look for the encoding in the first 1,024 bytes only.
   assert.ok(fs.readFileSync(pagePath).subarray(0, 1024).includes('<meta charset="utf-8">'),
       'the page declares its charset too late');
-  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'cogmarrow-page-'));
-  const passed = [];
-  try {
-    for (const engine of engines) {
-      let browser = null;
-      try {
-        browser = await launch(engine, scratch);
-        await typedRun(browser, engine);
-        await pastedRun(browser, engine, {phone: [375, 667]});
-        await pastedRun(browser, engine, {phone: [667, 375]});
-        await servedRun(browser);
-        if (engine === 'chromium') {
-          await pastedRun(browser, engine, {downloads: 'deny', scheme: 'dark'});
-          await stoppedRun(browser);
-        }
-        passed.push(engine);
-        console.log(`page test passed in ${engine}: a typed run, a pasted run on a phone ` +
-          'held upright and one turned, the page over HTTP' + (engine === 'chromium' ?
-          ', downloads denied in the dark scheme, and a stopped program' : ''));
-      } catch (error) {
-        // The other engines still play, so that one run says how each fares.
-        console.error(`page test failed in ${engine}:`, error);
-      } finally {
-        await browser?.close();
-      }
-    }
-    assert.deepEqual(passed, engines, 'not every engine asked for passed');
-  } finally {
-    fs.rmSync(scratch, {recursive: true, force: true});
-  }
-})().catch((error) => {
-  console.error(error);
-  process.exit(1);
 });
+const TIMEOUT = {timeout: 180 * 1000};
+for (const engine of engines) {
+  describe(engine, () => {
+    let browser = null;
+    before(async () => {
+      browser = await launch(engine, scratch);
+    });
+    after(() => browser?.close());
+    test('a typed run, kept through a reload, with a line taken back', TIMEOUT,
+        () => typedRun(browser, engine));
+    test('a pasted run on a phone held upright, reloaded at the final wait', TIMEOUT,
+        () => pastedRun(browser, engine, {phone: [375, 667], again: 'reload'}));
+    test('a pasted run on a phone turned, its last time taken back at the final wait',
+        TIMEOUT, () => pastedRun(browser, engine, {phone: [667, 375], again: 'undo'}));
+    test('the page over HTTP', TIMEOUT, () => servedRun(browser));
+    test('start over', TIMEOUT, () => startedOver(browser));
+    if (engine === 'chromium') {
+      test('downloads denied in the dark scheme', TIMEOUT,
+          () => pastedRun(browser, engine, {downloads: 'deny', scheme: 'dark'}));
+      test('a stopped program', TIMEOUT, () => stoppedRun(browser));
+      test('a browser without WebAssembly', TIMEOUT, () => withoutWebAssembly(scratch));
+    }
+  });
+}
