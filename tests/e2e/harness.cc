@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -114,6 +115,31 @@ const bool signalsAsAPlayerHasThem = [] {
   return true;
 }();
 
+// The harness's own set-up, checked in each child before the program starts,
+// since a fault there would hide the very faults the tests exist to catch:
+// no signal ignored, and input non-blocking exactly when the case asks.
+bool childAsAsked(bool nonBlocking) {
+  std::ifstream status("/proc/self/status");
+  for (std::string field; status >> field;) {
+    std::string value;
+    status >> value;
+    if (field == "SigIgn:" &&
+        value.find_first_not_of('0') != std::string::npos) {
+      dprintf(STDERR_FILENO,
+              "harness: the program would start with signals "
+              "ignored (SigIgn %s)\n",
+              value.c_str());
+      return false;
+    }
+  }
+  if (((fcntl(STDIN_FILENO, F_GETFL) & O_NONBLOCK) != 0) != nonBlocking) {
+    dprintf(STDERR_FILENO, "harness: standard input is not %s as asked\n",
+            nonBlocking ? "non-blocking" : "blocking");
+    return false;
+  }
+  return true;
+}
+
 void closeFd(int& fd) {
   if (fd >= 0) {
     close(fd);
@@ -144,6 +170,9 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir,
     }
     if (trickled) {
       fcntl(STDIN_FILENO, F_SETFL, fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+    }
+    if (!childAsAsked(trickled)) {
+      _exit(125);
     }
     if (chdir(workDir.c_str()) != 0) {
       _exit(126);
