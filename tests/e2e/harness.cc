@@ -120,15 +120,11 @@ const bool signalsAsAPlayerHasThem = [] {
 // no signal ignored, and input non-blocking exactly when the case asks.
 bool childAsAsked(bool nonBlocking) {
   std::ifstream status("/proc/self/status");
-  for (std::string field; status >> field;) {
-    std::string value;
-    status >> value;
-    if (field == "SigIgn:" &&
-        value.find_first_not_of('0') != std::string::npos) {
-      dprintf(STDERR_FILENO,
-              "harness: the program would start with signals "
-              "ignored (SigIgn %s)\n",
-              value.c_str());
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("SigIgn:", 0) == 0 &&
+        line.find_first_not_of("0\t", 7) != std::string::npos) {
+      dprintf(STDERR_FILENO, "harness: the program would start with %s\n",
+              line.c_str());
       return false;
     }
   }
