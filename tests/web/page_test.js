@@ -339,11 +339,12 @@ async function typedRun(browser, engine) {
       // A paste enters what was before the caret with its first row, and
       // leaves its last row, and what was after the caret, in the field. A
       // refused paste's note goes with the next Enter.
-      await page.paste('1:23\n');
       await page.type('00');
       await page.press('Home');
       await page.paste('x\n1');
       await waitFor(page, 'a pasted line', () => document.getElementById('line').value === '100');
+      await page.paste('1:23\n');
+      await waitFor(page, 'the refusal', () => !document.getElementById('paste-note').hidden);
       await page.press('Enter');
       lines.push(...entered);
       assert.ok(!await shown(page, 'paste-note'), 'a typed Enter left the note of a refused paste');
@@ -405,6 +406,9 @@ async function typedRun(browser, engine) {
         await page.resize(187, 333);
         await page.eval(() => document.getElementById('transcript').scrollTo(0, 1e6));
         await expectInReach(page, 'at 187 px', ['#line', '#entry button']);
+        assert.ok(await page.eval(() => document.querySelector('#entry button')
+            .getBoundingClientRect().top < document.getElementById('line')
+            .getBoundingClientRect().bottom), 'at 187 px Enter is not beside the field');
       }
       await page.resize(800, 600);
     }
