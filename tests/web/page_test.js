@@ -388,15 +388,15 @@ async function typedRun(browser, engine) {
       await waitForPrompts(page, level + 2);
     }
     if (level === 20) {
-      // Settled at its end first, so that only the resize can move it; a
-      // moment between the scroll and the next resize, as for a player.
+      // Settled at its end first, so that only the resize can move it; the
+      // player's scroll is seen before the next resize.
       for (const [width, height] of [[800, 600], [480, 800], [1000, 800]]) {
         await page.resize(width, height);
         await waitFor(page, `the transcript at its end at ${width} px`, transcriptAtEnd);
-        await sleep(100);
+        await settled(page);
       }
       await page.eval(() => document.getElementById('transcript').scrollTo(0, 0));
-      await sleep(100);
+      await settled(page);
       await page.resize(480, 800);
       await settled(page);
       assert.equal(await page.eval(() => document.getElementById('transcript').scrollTop), 0,
