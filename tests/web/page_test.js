@@ -519,8 +519,10 @@ async function pastedRun(browser, engine, options = {}) {
       [...entered, ...rows.slice(-1), times[41]], {...options, endWait});
 }
 
-// Served over HTTP, the page is its own only request; the browser refuses
-// even a fetch of the page's own address.
+// Served over HTTP, the page is its own only request, also when it is
+// reloaded; the browser refuses even a fetch of the page's own address.
+// Start over asks once, then begins again at level 1, and so does a reload
+// after it.
 async function servedRun(browser) {
   const requests = [];
   const server = http.createServer((request, response) => {
@@ -540,10 +542,30 @@ async function servedRun(browser) {
     const fetched = await page.eval((address) => fetch(address).then(() => 'fetched',
         () => 'refused'), url);
     assert.equal(fetched, 'refused', 'a fetch from the page went through');
+    const first = await text(page, 'transcript');
+    await page.type('56');
+    await page.press('Enter');
+    await waitForPrompts(page, 2);
+    await page.type('77');
+    await page.eval(() => {
+      window.asked = [];
+      window.confirm = (question) => window.asked.push(question) > 0;
+    });
+    await page.click('#start-over');
+    const fresh = () => page.eval(() => [document.getElementById('transcript').textContent,
+      document.getElementById('line').value]);
+    await waitFor(page, 'the start over', () => /Started over/.test(
+        document.getElementById('notice').textContent));
+    assert.deepEqual([await fresh(), await page.eval(() => window.asked.length)],
+        [[first, ''], 1], 'Start over did not ask once and begin again');
     assert.deepEqual(await page.eval(() => window.uncaught), [], 'the page threw');
+    await page.reload();
+    await loaded(page);
+    assert.deepEqual(await fresh(), [first, ''], 'a reload after Start over brought a run back');
     await page.close();
     await sleep(300);
-    assert.deepEqual(requests, ['/page.html'], 'the page made requests of its own');
+    assert.deepEqual(requests, ['/page.html', '/page.html'],
+        'the page made requests of its own');
   } finally {
     server.close();
   }
@@ -565,33 +587,6 @@ async function stoppedRun(browser) {
   await page.eval(() => window.program.onAbort('a planted fault'));
   await waitFor(page, 'the stopped notice', () => !document.getElementById('stopped').hidden);
   assert.ok(!await shown(page, 'over'), 'an aborted run says it is over');
-  await page.close();
-}
-
-// Start over asks, then begins again at level 1, and a reload after it
-// too; a reload that only restarts the page (Chromium given no
-// WebAssembly) says before anything is typed that it cannot run here.
-async function startedOver(browser) {
-  const page = await openPage(browser);
-  const first = await text(page, 'transcript');
-  await page.type('56');
-  await page.press('Enter');
-  await waitForPrompts(page, 2);
-  await page.type('77');
-  await page.eval(() => {
-    window.asked = [];
-    window.confirm = (question) => window.asked.push(question) > 0;
-  });
-  await page.click('#start-over');
-  const fresh = () => page.eval(() => [document.getElementById('transcript').textContent,
-    document.getElementById('line').value]);
-  await waitFor(page, 'the start over', () => /Started over/.test(
-      document.getElementById('notice').textContent));
-  assert.deepEqual([await fresh(), await page.eval(() => window.asked.length)],
-      [[first, ''], 1], 'Start over did not ask once and begin again');
-  await page.reload();
-  await loaded(page);
-  assert.deepEqual(await fresh(), [first, ''], 'a reload after Start over brought a run back');
   await page.close();
 }
 
@@ -636,8 +631,7 @@ for (const engine of engines) {
         () => pastedRun(browser, engine, {phone: [375, 667], again: 'reload'}));
     test('a pasted run on a phone turned, its last time taken back at the final wait',
         TIMEOUT, () => pastedRun(browser, engine, {phone: [667, 375], again: 'undo'}));
-    test('the page over HTTP', TIMEOUT, () => servedRun(browser));
-    test('start over', TIMEOUT, () => startedOver(browser));
+    test('the page over HTTP, started over', TIMEOUT, () => servedRun(browser));
     if (engine === 'chromium') {
       test('downloads denied in the dark scheme', TIMEOUT,
           () => pastedRun(browser, engine, {downloads: 'deny', scheme: 'dark'}));
