@@ -125,6 +125,11 @@ async function checkAccessible(page, stage) {
   const found = await page.eval(() => axe.run(document, {resultTypes: ['violations']})
       .then((r) => r.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(' ')}`)));
   assert.deepEqual(found, [], `axe-core at ${stage}`);
+  // Every notice shown is one a screen reader hears.
+  assert.deepEqual(await page.eval(() => [...document.querySelectorAll('#notes > *')]
+      .filter((note) => !note.hidden && note.textContent.trim() !== '' &&
+        !['status', 'alert'].includes(note.getAttribute('role')))
+      .map((note) => note.id)), [], `a notice in no live region at ${stage}`);
   // The field is described by what it is asked for now: the level's
   // prompt, or the final wait.
   const [described, shownText] = await page.eval(() => [document.getElementById(
@@ -178,15 +183,68 @@ async function broughtBack(page, times, lost = () => page.reload()) {
   assert.deepEqual(await page.eval(() => [document.getElementById('transcript').textContent,
     document.getElementById('line').value]), before, 'the run came back otherwise');
   assert.match(await text(page, 'notice'), new RegExp(times), 'the notice of a run brought back');
+  assert.equal(await asksBeforeLeaving(page), true, 'a run brought back does not ask before leaving');
 }
-// Undo: `line` is back in the field, with the focus, and `asked` prompts
-// are shown; the transcript the run ends with says the rest.
-async function takenBack(page, line, asked) {
-  await page.click('#undo');
+// Where Enter, Undo and Start over are: a notice must not move them.
+const places = (page) => page.eval(() => ['#entry button', '#undo', '#start-over']
+    .map((selector) => {
+      const box = document.querySelector(selector).getBoundingClientRect();
+      return `${Math.round(box.left)},${Math.round(box.top)}`;
+    }).join(' '));
+// Undo, clicked or pressed with Enter: `line` is back in the field, with
+// the focus, whose description names the level asked as it comes back, and
+// `asked` prompts are shown. The transcript, rebuilt, is no news to a
+// screen reader: little of it reaches its live region. Returns where the
+// buttons were, for after the notice has gone.
+async function takenBack(page, line, asked, {byKey} = {}) {
+  const reported = await shown(page, 'report');
+  const before = await places(page);
+  await page.eval(() => {
+    const transcript = document.getElementById('transcript');
+    window.heard = 0;
+    window.describedAtFocus = null;
+    document.getElementById('line').addEventListener('focus', () => {
+      window.describedAtFocus = document.getElementById('asked').textContent;
+    }, {once: true});
+    // An attribute's record holds its old value: the new one is the next
+    // record's old value, or what it is now.
+    window.hear = (records) => records.forEach((record, i) => {
+      if (record.type === 'attributes') {
+        const next = records.slice(i + 1).find((later) => later.type === 'attributes');
+        window.liveNow = (next ? next.oldValue : transcript.getAttribute('aria-live')) !== 'off';
+      } else if (window.liveNow) {
+        record.addedNodes.forEach((node) => { window.heard += node.textContent.length; });
+      }
+    });
+    window.live = new MutationObserver(window.hear);
+    window.liveNow = transcript.getAttribute('aria-live') !== 'off';
+    window.live.observe(transcript, {childList: true, attributeOldValue: true,
+      attributeFilter: ['aria-live']});
+  });
+  if (byKey) {
+    await page.eval(() => document.getElementById('undo').focus());
+    await page.press('Enter');
+  } else {
+    await page.click('#undo');
+  }
   await waitFor(page, `"${line}" to be taken back`, (l, n, end) =>
     document.getElementById('line').value === l && document.activeElement.id === 'line' &&
     document.getElementById('transcript').textContent.split(end).length - 1 === n &&
     document.getElementById('notice').textContent.includes('Took back'), line, asked, PROMPT_END);
+  await settled(page);
+  await settled(page);
+  assert.deepEqual(await page.eval(() => {
+    window.hear(window.live.takeRecords());
+    window.live.disconnect();
+    return [window.heard <= 300, /^Enter the IGT for .* then press Enter$|^Press any key/
+        .test(window.describedAtFocus), document.getElementById('paste-note').hidden];
+  }), [true, true, true], 'the live region heard the rebuilt transcript, the field came back ' +
+    'undescribed, or a refused paste\'s note stayed');
+  // The report going is not a notice, and takes its room back.
+  if (!reported) {
+    assert.equal(await places(page), before, 'the notice moved the buttons');
+  }
+  return before;
 }
 
 // The text that a Ctrl+C copies, pressed where the focus is: a copy that
@@ -230,17 +288,40 @@ async function finishRun(browser, page, echoes, lines,
   // A screen reader hears the transcript's "saved"; the page says what it
   // asked of the browser, and what to do if nothing came.
   assert.match(await text(page, 'notice'), /asked to save Results\.txt; if none arrived, copy/);
+  const report = linux.report.toString('latin1');
+  // Copy puts the report on the clipboard or, where that is refused (as
+  // here when the download was too), selects all of it, and then Ctrl+C
+  // copies it: the wait is still on, and the shortcut is the browser's.
+  await page.eval((deny) => {
+    const write = navigator.clipboard && navigator.clipboard.writeText.bind(navigator.clipboard);
+    window.clipboardText = null;
+    navigator.clipboard.writeText = (copy) => {
+      window.clipboardText = copy;
+      return deny ? Promise.reject(new Error('refused')) : write(copy);
+    };
+  }, downloads === 'deny');
+  await page.click('#copy');
+  await waitFor(page, 'Copy to answer', () => document.getElementById('copied').textContent);
+  if (await text(page, 'copied') === 'Copied.') {
+    assert.equal(await page.eval(() => window.clipboardText), report, 'Copy copied something else');
+  } else {
+    assert.equal(await copiedWithKeys(page), report, 'Copy neither copied nor selected the report');
+  }
+  assert.ok(!await shown(page, 'over'), 'Copy ended the final wait');
   if (again === 'undo') {
-    await takenBack(page, lines[lines.length - 1], 42);
+    // One Undo, pressed on the focused button, takes back the 42nd time
+    // whatever the column held after it, and the report and its "Copied."
+    // with it; entered again, it makes them anew.
+    await takenBack(page, lines[lines.length - 1], 42, {byKey: true});
     assert.ok(!await shown(page, 'report'), 'the report stayed after its last time was taken back');
     await page.press('Enter');
     await finalWait(page);
     assert.ok((await downloaded(browser.downloads)).equals(linux.report),
         'the second Results.txt differs from Linux');
+    assert.equal(await text(page, 'copied'), '', 'a new report says it was copied');
   } else if (again === 'reload') {
     await broughtBack(page, 'all 42 times');
   }
-  const report = linux.report.toString('latin1');
   assert.equal(await page.eval(() => document.getElementById('report-text').value),
       report, 'the report on the page differs from Linux');
   assert.ok(await shown(page, 'report'), 'the report is not shown');
@@ -262,32 +343,13 @@ async function finishRun(browser, page, echoes, lines,
     }), 'a printed page cuts the transcript or the report');
     await page.media(null);
   }
-  // Copy puts the report on the clipboard or, where that is refused (as
-  // here when the download was too), selects all of it, and then Ctrl+C
-  // copies it: the wait is still on, and the shortcut is the browser's.
-  await page.eval((deny) => {
-    const write = navigator.clipboard && navigator.clipboard.writeText.bind(navigator.clipboard);
-    window.clipboardText = null;
-    navigator.clipboard.writeText = (copy) => {
-      window.clipboardText = copy;
-      return deny ? Promise.reject(new Error('refused')) : write(copy);
-    };
-  }, downloads === 'deny');
-  await page.click('#copy');
-  await waitFor(page, 'Copy to answer', () => document.getElementById('copied').textContent);
-  if (await text(page, 'copied') === 'Copied.') {
-    assert.equal(await page.eval(() => window.clipboardText), report, 'Copy copied something else');
-  } else {
-    assert.equal(await copiedWithKeys(page), report, 'Copy neither copied nor selected the report');
-  }
-  assert.ok(!await shown(page, 'over'), 'Copy ended the final wait');
   await endWait(report);
   await waitFor(page, 'the end of the run', () => !document.getElementById('over').hidden);
   assert.equal(await text(page, 'transcript'), terminalView(linux.out, echoes));
-  assert.ok(await page.eval(() => document.getElementById('line').disabled &&
-    document.getElementById('line').value === '' && document.activeElement !== document.body &&
-    !document.activeElement.disabled),
-  'the field is not off and empty at the end, or the focus is on nothing');
+  assert.ok(await page.eval(() => ['line', 'undo', 'start-over'].every((id) =>
+    document.getElementById(id).disabled) && document.getElementById('line').value === '' &&
+    document.activeElement !== document.body && !document.activeElement.disabled),
+  'the field, Undo or Start over is not off at the end, or the focus is on nothing');
   await checkAccessible(page, 'the end');
   assert.equal(await asksBeforeLeaving(page), false, 'a reload after the run asks first');
   if (phone) {
@@ -317,8 +379,7 @@ async function finishRun(browser, page, echoes, lines,
 }
 
 // A player types each time and waits for the next prompt; some levels get
-// a wrong entry first, which takes no time and shows no new prompt. The
-// first time is pasted, which leaves it in the field until Enter. Mid-run
+// a wrong entry first, which takes no time and shows no new prompt. Mid-run
 // the window narrows and widens again, and the transcript must stay at its
 // current prompt, or where the player scrolled it. At the final wait keys
 // that type nothing, shortcuts and keys in the report do not end it, and a
@@ -336,27 +397,25 @@ async function typedRun(browser, engine) {
     // Typed where the focus is, which must stay in the field, also after a
     // wrong entry sent with a tap on the Enter button.
     if (level === 0) {
-      // A paste enters what was before the caret with its first row, and
-      // leaves its last row, and what was after the caret, in the field. A
-      // refused paste's note goes with the next Enter.
-      await page.type('00');
-      await page.press('Home');
-      await page.paste('x\n1');
-      await waitFor(page, 'a pasted line', () => document.getElementById('line').value === '100');
-      await page.paste('1:23\n');
-      await waitFor(page, 'the refusal', () => !document.getElementById('paste-note').hidden);
-      await page.press('Enter');
-      lines.push(...entered);
-      assert.ok(!await shown(page, 'paste-note'), 'a typed Enter left the note of a refused paste');
+      // What is typed is kept before any line is entered.
+      await page.type('10');
+      await page.reload();
+      await loaded(page);
+      assert.equal(await page.eval(() => document.getElementById('line').value), '10',
+          'the field was not kept before the first line');
+      await page.press('Backspace');
+      await page.press('Backspace');
     }
     if (level === 29) {
-      // A wrong line taken back; then the run kept through a reload (and a
-      // crashed renderer), with the time half typed.
+      // A wrong line taken back, with the next time typed and not entered,
+      // which comes back once the line is; the run kept through a reload
+      // (and a crashed renderer), with the time half typed.
       assert.equal(await asksBeforeLeaving(page), true, 'a reload mid-run does not ask first');
       await page.type('12 3');
       await page.press('Enter');
       await waitForPrompts(page, 32);
-      await takenBack(page, '12 3', 30);
+      await page.type('77');
+      const buttons = await takenBack(page, '12 3', 30);
       for (let i = 0; i < 4; ++i) {
         await page.press('Backspace');
       }
@@ -371,10 +430,16 @@ async function typedRun(browser, engine) {
       await page.type(entered[0].slice(2));
       await page.press('Enter');
       lines.push(...entered);
+      await waitFor(page, 'the typed 77 to come back', () =>
+        document.getElementById('line').value === '77');
+      assert.deepEqual([await places(page), await text(page, 'notice')], [buttons, ''],
+          'the notice did not go, or its going moved the buttons');
+      await page.press('Backspace');
+      await page.press('Backspace');
     }
     // Typed where the focus is, which must stay in the field, also after a
     // wrong entry sent with a tap on the Enter button.
-    for (const line of level === 0 || level === 29 ? [] : entered) {
+    for (const line of level === 29 ? [] : entered) {
       await page.type(line);
       if (line === entered[entered.length - 1]) {
         await page.press('Enter');
@@ -420,7 +485,7 @@ async function typedRun(browser, engine) {
   await finishRun(browser, page, echoes, lines, {endWait: async (report) => {
     await page.click('#transcript');
     // WebDriver has no lock keys; puppeteer has them only in Chromium.
-    const silent = ['Shift', 'Control', 'Alt', 'Meta'];
+    const silent = ['Shift', 'Control', 'Alt', 'Meta', 'Tab'];
     const locks = ['CapsLock', 'NumLock', 'ScrollLock', 'AltGraph'];
     for (const key of engine === 'chromium' ? [...silent, ...locks] : silent) {
       await page.press(key);
@@ -461,25 +526,41 @@ async function pastedRun(browser, engine, options = {}) {
   }
   await checkAccessible(page, 'the start');
   assert.equal(await asksBeforeLeaving(page), false, 'a reload before any time asks first');
-  // Typed ahead of the paste, and entered with its first row: a time that
-  // is too big, so it takes none.
-  await page.type('1234');
+  // A paste enters what was typed before the caret with its first row, and
+  // leaves its last row, and what was after the caret, in the field.
+  await page.type('y');
+  await page.press('Home');
+  await page.type('x');
   if (phone) {
     await expectInReach(page, 'while typing', reach);
   }
-  // A paste the page would misread enters nothing, and says which row.
-  const CLOCK = 'is a clock time';
-  for (const [misread, row, why] of [['56\n0:56\n923\n', 2, CLOCK], ['56\n923\n9:23', 3, CLOCK],
-    ['56\n10:15\n', 2, CLOCK], ['1\t56\n2\t923\n', 1, 'has numbers in more than one column']]) {
+  await page.paste('a\nb');
+  await waitFor(page, 'a pasted row', () => document.getElementById('line').value === 'by');
+  // A paste the page would misread enters nothing, and says which row: a
+  // clock time, two columns, and in a column of the 42 times, a row 5 that
+  // would be read as another time or none, or a stray number above them.
+  const times = Array.from({length: 42}, (_, i) => String(56 + (i * 37) % 900));
+  const with5 = (row) => [...times.slice(0, 4), row, ...times.slice(5)].join('\n') + '\n';
+  await page.press('Home');
+  for (const [misread, row, why] of [['56\n0:56\n923\n', 2, 'is a clock time'],
+    ['56\n923\n9:23', 3, 'is a clock time'], ['1\t56\n2\t923\n', 1, 'more than one column'],
+    [with5('1015'), 5, 'above 999'], [with5('1 100'), 5, 'two numbers'],
+    [with5('1.10'), 5, 'not digits only'], [with5('٩٢٣'), 5, 'other than 0 to 9'],
+    ['7\n' + with5(times[4]), 0, 'holds 43 times, but 42 levels']]) {
     await page.paste(misread);
     await waitFor(page, 'the refused paste to be named', (n, reason) =>
-      document.getElementById('paste-note').textContent.includes(`row ${n} `) &&
+      (n === 0 || document.getElementById('paste-note').textContent.includes(`row ${n} `)) &&
       document.getElementById('paste-note').textContent.includes(reason), row, why);
-    assert.equal(await page.eval(() => document.getElementById('line').value), '1234',
+    assert.equal(await page.eval(() => document.getElementById('line').value), 'by',
         'a refused paste changed the field');
     assert.equal(await promptsShown(page), 1, 'a refused paste entered something');
   }
-  const times = Array.from({length: 42}, (_, i) => String(56 + (i * 37) % 900));
+  // Undo takes the note away, and sets what was in the field aside until
+  // the line taken back is in again.
+  await takenBack(page, 'xa', 1);
+  await page.press('Enter');
+  await waitFor(page, 'the set-aside text', () => document.getElementById('line').value === 'by');
+  await page.press('Enter');
   const rows = Array(9999).fill('');
   // Spreadsheets add Tabs after a cell and empty cells; they cost nothing.
   times.slice(0, 41).forEach((time, k) => {
@@ -487,25 +568,32 @@ async function pastedRun(browser, engine, options = {}) {
   });
   // A bare CR never comes right before an LF, where the two would be one.
   const column = rows.map((row, k) => row + ['\r\n', '\n', '\r'][k % 3]).join('');
+  // Where the 42nd time is taken back at the end, the column goes on after
+  // it with an empty row and a total, which the program never reads.
+  const last = options.again === 'undo' ? `${times[41]}\r\n\r\nTotal\t6:34:06` : times[41];
   const pasted = Date.now();
   if (engine === 'chromium') {
-    await page.eval(dispatchPaste, column.slice(0, 6500), column.slice(6500) + times[41]);
+    await page.eval(dispatchPaste, column.slice(0, 6500), column.slice(6500) + last);
   } else {
-    await page.paste(column + times[41]);
+    await page.paste(column + last);
   }
-  await waitForPrompts(page, 42);
+  await (options.again === 'undo' ? finalWait(page) : waitForPrompts(page, 42));
   assert.ok(Date.now() - pasted < 10000, 'a pasted column froze the page');
   assert.ok(!await shown(page, 'paste-note'), 'a plain column is still called misread');
   if (phone) {
     await expectInReach(page, 'after a paste', reach);
   }
   await checkAccessible(page, 'mid-run');
-  assert.equal(await page.eval(() => document.getElementById('line').value), times[41]);
-  await takenBack(page, rows[rows.length - 1], 41);
-  await page.press('Enter');
-  await waitForPrompts(page, 42);
-  await page.type(times[41]);
-  await page.press('Enter');
+  if (options.again !== 'undo') {
+    // The 42nd time waits in the field; the 41st row taken back sets it
+    // aside until the row is entered again.
+    assert.equal(await page.eval(() => document.getElementById('line').value), times[41]);
+    await takenBack(page, rows[rows.length - 1], 41);
+    await page.press('Enter');
+    await waitForPrompts(page, 42);
+    assert.equal(await page.eval(() => document.getElementById('line').value), times[41]);
+    await page.press('Enter');
+  }
   const endWait = options.downloads === 'deny' ? () => page.eval(() => {
     const field = document.getElementById('line');
     field.value = 'k';
@@ -514,15 +602,16 @@ async function pastedRun(browser, engine, options = {}) {
     await page.eval(() => document.getElementById('line').focus());
     await page.eval(dispatchPaste, '1\n2\n');
   };
-  const entered = ['1234' + rows[0], ...rows.slice(1, -1)];
-  await finishRun(browser, page, {1: entered, 41: rows.slice(-1), 42: [times[41]]},
-      [...entered, ...rows.slice(-1), times[41]], {...options, endWait});
+  const entered = ['xa', 'by', ...rows];
+  await finishRun(browser, page, options.again === 'undo' ? {1: entered, 42: [times[41]]} :
+    {1: entered.slice(0, -1), 41: rows.slice(-1), 42: [times[41]]},
+  [...entered, times[41]], {...options, endWait});
 }
 
 // Served over HTTP, the page is its own only request, also when it is
 // reloaded; the browser refuses even a fetch of the page's own address.
-// Start over asks once, then begins again at level 1, and so does a reload
-// after it.
+// Start over asks on the page, then begins again at level 1, and so does a
+// reload after it. Then the tab's storage is all but full.
 async function servedRun(browser) {
   const requests = [];
   const server = http.createServer((request, response) => {
@@ -543,28 +632,61 @@ async function servedRun(browser) {
         () => 'refused'), url);
     assert.equal(fetched, 'refused', 'a fetch from the page went through');
     const first = await text(page, 'transcript');
+    const now = () => page.eval(() => [document.getElementById('transcript').textContent,
+      document.getElementById('line').value]);
     await page.type('56');
     await page.press('Enter');
     await waitForPrompts(page, 2);
     await page.type('77');
+    await page.paste('1\n0:56\n');
+    await waitFor(page, 'the refusal', () => !document.getElementById('paste-note').hidden);
+    // Start over asks on the page, where a browser that suppresses dialogs
+    // cannot answer for the player; cancelled, it changes nothing.
     await page.eval(() => {
-      window.asked = [];
-      window.confirm = (question) => window.asked.push(question) > 0;
+      window.confirm = () => false;
     });
+    const during = await now();
     await page.click('#start-over');
-    const fresh = () => page.eval(() => [document.getElementById('transcript').textContent,
-      document.getElementById('line').value]);
+    await page.click('#keep-run');
+    assert.deepEqual([await now(), await shown(page, 'confirm')], [during, false],
+        'a cancelled Start over changed the run');
+    await page.click('#start-over');
+    await page.click('#clear-run');
     await waitFor(page, 'the start over', () => /Started over/.test(
         document.getElementById('notice').textContent));
-    assert.deepEqual([await fresh(), await page.eval(() => window.asked.length)],
-        [[first, ''], 1], 'Start over did not ask once and begin again');
-    assert.deepEqual(await page.eval(() => window.uncaught), [], 'the page threw');
+    assert.deepEqual([await now(), await shown(page, 'paste-note')], [[first, ''], false],
+        'Start over did not begin again, or left a refused paste\'s note');
     await page.reload();
     await loaded(page);
-    assert.deepEqual(await fresh(), [first, ''], 'a reload after Start over brought a run back');
+    assert.deepEqual(await now(), [first, ''], 'a reload after Start over brought a run back');
+    // A tab whose storage is all but full: the page says it cannot keep the
+    // run, and a reload brings back all of it or none.
+    await page.eval(() => {
+      sessionStorage.setItem('room', 'x'.repeat(300));
+      for (let size = 1 << 23, n = 0; size > 0; size >>= 1) {
+        try {
+          sessionStorage.setItem(`filler ${n}`, 'x'.repeat(size));
+          n += 1;
+        } catch {
+          // Too big for what is left: try half as much.
+        }
+      }
+      sessionStorage.removeItem('room');
+    });
+    for (let level = 1; level <= 30; ++level) {
+      await page.type(String(level));
+      await page.press('Enter');
+      await waitForPrompts(page, level + 1);
+    }
+    assert.ok(await shown(page, 'unkept'), 'the page did not say it cannot keep the run');
+    await page.reload();
+    await loaded(page);
+    const back = await promptsShown(page);
+    assert.ok(back === 1 || back === 31, `a reload brought back ${back - 1} of 30 times`);
+    assert.deepEqual(await page.eval(() => window.uncaught), [], 'the page threw');
     await page.close();
     await sleep(300);
-    assert.deepEqual(requests, ['/page.html', '/page.html'],
+    assert.deepEqual(requests, ['/page.html', '/page.html', '/page.html'],
         'the page made requests of its own');
   } finally {
     server.close();
@@ -628,7 +750,7 @@ for (const engine of engines) {
     test('a typed run, kept through a reload, with a line taken back', TIMEOUT,
         () => typedRun(browser, engine));
     test('a pasted run on a phone held upright, reloaded at the final wait', TIMEOUT,
-        () => pastedRun(browser, engine, {phone: [375, 667], again: 'reload'}));
+        () => pastedRun(browser, engine, {phone: [360, 640], again: 'reload'}));
     test('a pasted run on a phone turned, its last time taken back at the final wait',
         TIMEOUT, () => pastedRun(browser, engine, {phone: [667, 375], again: 'undo'}));
     test('the page over HTTP, started over', TIMEOUT, () => servedRun(browser));
