@@ -9,14 +9,15 @@
 // 'catching-up' while kept batches go in, 'asking' for the player's lines,
 // 'final-wait' for one key, then 'over' (or 'stopped' if it failed). Once
 // `replace` is called nothing of it reaches the page any more.
+/* exported CogmarrowProgram */
 var CogmarrowProgram = (function () {
   'use strict';
   var encoder = new TextEncoder();
-  var ASCII = /^[\x00-\x7f]*$/;
+  var NOT_ASCII = /[\u0080-\uffff]/;
   var DIGIT = /[0-9]/;
 
   function byteLength(line) {
-    return ASCII.test(line) ? line.length + 1 : encoder.encode(line).length + 1;
+    return NOT_ASCII.test(line) ? encoder.encode(line).length + 1 : line.length + 1;
   }
 
   // What the page is told: each call goes to `hooks` while the program is

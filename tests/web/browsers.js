@@ -5,7 +5,7 @@
 // Nothing is downloaded, and each browser's own background traffic is
 // switched off, so that any request left is the page's.
 //
-//   launch(engine, scratch) -> {open(url, {downloads}), downloads, close()}
+//   launch(engine, scratch) -> {engine, open(url, {downloads}), downloads, close()}
 //
 // A page from open() has eval(fn, ...args), type(text), press(key),
 // ctrl(key, modifier) (the key with Control, or the modifier, held),
@@ -60,6 +60,7 @@ async function launchPuppeteer(engine, downloads, profile, args) {
         'browser.download.always_ask_before_handling_new_types': false},
     });
   return {
+    engine,
     downloads,
     async open(url, {downloads: policy = 'allow', scheme, phone, beforeLoad} = {}) {
       const context = await browser.createBrowserContext(engine === 'firefox' ?
@@ -217,6 +218,7 @@ async function launchWebKit(downloads, home) {
     }
   };
   return {
+    engine: 'webkit',
     downloads,
     async open(url, {phone} = {}) {
       // Each page a window of its own, whose tab holds no run kept before.
