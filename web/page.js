@@ -1,33 +1,23 @@
-// The page around the program: the transcript, the field and its keys, the
-// report, the notices, Undo and Start over. The page never edits the
-// transcript or works out a time: the program (program.js) writes it all,
-// and the page only echoes each line entered where a terminal would.
-//
+// The page around the program: the field and its keys, the notices, Undo
+// and Start over. The page never edits the transcript or works out a time.
 // The lines the program read are kept in the tab (entries.js), so that a
-// run outlives a reload, a tab the phone dropped or a crash: to bring it
-// back, take a line back or start over, a fresh program is given the kept
-// lines again and says everything anew.
+// run outlives a reload or a crash: to bring it back, take a line back or
+// start over, a fresh program is given the kept lines and says all anew.
 (function () {
   'use strict';
   var Entries = CogmarrowEntries;
+  var Transcript = CogmarrowTranscript;
+  var Report = CogmarrowReport;
   function byId(id) {
     return document.getElementById(id);
   }
-  var transcript = byId('transcript');
   var form = byId('entry');
   var field = byId('line');
   var enterButton = form.querySelector('button');
-  var asked = byId('asked');
   var undoButton = byId('undo');
   var startOverButton = byId('start-over');
   var confirmBox = byId('confirm');
-  var notice = byId('notice');
   var pasteNote = byId('paste-note');
-  var report = byId('report');
-  var reportText = byId('report-text');
-  var saveLink = byId('save-link');
-  var copied = byId('copied');
-  var PROMPT_END = '*** then press Enter\n';
   // A browser set to keep no site data may refuse even to hand storage out.
   var storage = null;
   try {
@@ -36,80 +26,17 @@
     // Nothing can be kept; entries.js takes a missing storage as a refusal.
   }
 
-  // Text is appended as it comes, but the transcript scrolls to its end at
-  // most once a frame: scrolling asks the browser for a fresh layout, and
-  // one per line would make a long pasted column take minutes.
-  var scrollQueued = false;
-  var atEnd = true;
-  function scrollToEnd() {
-    scrollQueued = false;
-    transcript.scrollTop = transcript.scrollHeight;
-    atEnd = true;
-  }
-  // When the transcript changes size (a phone turned, a narrower window,
-  // zoom, a keyboard that opens), its lines wrap anew but it keeps its
-  // scroll offset, and an older prompt would sit at its bottom as if it
-  // were the current one. So a transcript that was at its end stays
-  // there; one the player scrolled up in stays where it was. A scroll
-  // event that arrives after a resize, before the observer has seen it,
-  // comes from a scroll made at the old size, and is not the player's say.
-  var observedSize = '';
-  function transcriptSize() {
-    return transcript.clientWidth + 'x' + transcript.clientHeight;
-  }
-  transcript.addEventListener('scroll', function () {
-    if (transcriptSize() === observedSize) {
-      atEnd = transcript.scrollTop + transcript.clientHeight >= transcript.scrollHeight - 2;
-    }
-  });
-  if (window.ResizeObserver) {
-    new ResizeObserver(function () {
-      observedSize = transcriptSize();
-      if (atEnd) {
-        scrollToEnd();
-      }
-    }).observe(transcript);
-  }
-  function show(text) {
-    transcript.appendChild(document.createTextNode(text));
-    if (!scrollQueued) {
-      scrollQueued = true;
-      requestAnimationFrame(scrollToEnd);
-    }
-  }
-  // A run rebuilt by a fresh program is not news: the transcript is no live
-  // region while it fills, and becomes one again once the browser has
-  // shown it, so that a screen reader hears the notice and not the run.
-  function quietTranscript() {
-    transcript.setAttribute('aria-live', 'off');
-  }
-  function liveTranscript() {
-    requestAnimationFrame(function () {
-      requestAnimationFrame(function () { transcript.setAttribute('aria-live', 'polite'); });
-    });
-  }
-
-  // The field's description is the last line the program wrote that has
-  // words: the prompt now answered, or the final wait.
-  var lastLine = '';
-  var prompts = 0;
-  function followOutput(text) {
-    prompts += text.split(PROMPT_END).length - 1;
-    var lines = (lastLine + text).split('\n').filter(function (line) {
-      return /\w/.test(line);
-    });
-    if (lines.length > 0) {
-      lastLine = lines[lines.length - 1];
-      asked.textContent = lastLine.replace(/\*+/g, ' ').replace(/ +/g, ' ').trim();
-    }
-  }
-
   function say(text) {
-    notice.textContent = text;
+    byId('notice').textContent = text;
   }
   function notePaste(text) {
     pasteNote.textContent = text;
     pasteNote.hidden = text === '';
+  }
+  // Text the page puts in the field is to be typed on: the caret goes last.
+  function putBack(text) {
+    field.value = text;
+    field.setSelectionRange(text.length, text.length);
   }
 
   // The run: the lines the program read, kept in the tab as the program
@@ -135,42 +62,17 @@
       unkept();
     }
   }
-  function putBack(text) {
-    field.value = text;
-    field.setSelectionRange(text.length, text.length);
-  }
 
   var program = null;
+  // The program reads a paste at once, unless another came in the same
+  // task (a paste in pieces): the times of those count as entered.
+  var timesGoingIn = 0;
   // Undo and Start over have lines to work on from the first one read until
   // the run is over, once the program is waiting for the player.
   function showActions() {
     undoButton.disabled = program === null || !program.idle || run.batches.length === 0;
     startOverButton.disabled = undoButton.disabled;
-    if (startOverButton.disabled) {
-      confirmBox.hidden = true;
-    }
-  }
-
-  // The browser may refuse the download, or the player may cancel it, and
-  // the page is never told. So the report is also shown on the page, where
-  // it can be copied or saved again whatever became of the download.
-  function offerReport(name, bytes, fresh) {
-    reportText.value = new TextDecoder('utf-8').decode(bytes);
-    // On paper the box is as tall as the report.
-    reportText.rows = reportText.value.split('\n').length;
-    copied.textContent = '';
-    // It takes its share of the screen, and the introduction makes room;
-    // the focus stays where the player is typing.
-    report.hidden = false;
-    document.body.classList.add('reported');
-    URL.revokeObjectURL(saveLink.href);
-    saveLink.href = URL.createObjectURL(new Blob([bytes], {type: 'text/plain'}));
-    saveLink.download = name;
-    if (fresh) {
-      saveLink.click();
-      say('Your browser was asked to save Results.txt; if none arrived, ' +
-        'copy or save the report below.');
-    }
+    confirmBox.hidden = confirmBox.hidden || startOverButton.disabled;
   }
 
   // The field is switched off at the end; a keyboard player goes on from
@@ -185,46 +87,34 @@
       run = Entries.emptyRun();
       held = [];
       field.value = '';
-      asked.textContent = '';
+      Transcript.over();
       keepRun();
       keepField();
     }
     showActions();
-    if (hadFocus && !report.hidden) {
-      reportText.focus();
+    if (hadFocus && Report.shown()) {
+      Report.focus();
     }
   }
 
-  // A fresh program on the run as it stands; `done` says what was done once
-  // the program has caught up with it.
+  // A fresh program on the run as it stands, replacing any other; `done`
+  // says what was done once the program has caught up with the run.
   function begin(done) {
     if (program) {
       program.replace();
     }
-    quietTranscript();
-    transcript.textContent = '';
-    asked.textContent = '';
-    lastLine = '';
-    prompts = 0;
+    Transcript.restart();
+    Report.hide();
     timesGoingIn = 0;
-    atEnd = true;
-    report.hidden = true;
-    copied.textContent = '';
-    document.body.classList.remove('reported');
     ['over', 'stopped'].forEach(function (id) { byId(id).hidden = true; });
     field.disabled = false;
     enterButton.disabled = false;
     program = CogmarrowProgram.start(run.batches, {
-      output: function (text) {
-        followOutput(text);
-        show(text);
-      },
-      echo: show,
-      entered: function (at, lines) {
-        Entries.add(run, at, lines);
-      },
+      output: Transcript.output,
+      echo: Transcript.echo,
+      entered: function (at, lines) { Entries.add(run, at, lines); },
       caughtUp: function () {
-        liveTranscript();
+        Transcript.caughtUp();
         if (done) {
           say(done());
         }
@@ -245,7 +135,14 @@
         keepField();
         showActions();
       },
-      report: offerReport,
+      // A report that a kept run made again was offered the first time.
+      report: function (name, bytes, fresh) {
+        Report.offer(name, bytes, fresh);
+        if (fresh) {
+          say('Your browser was asked to save Results.txt; if none arrived, ' +
+            'copy or save the report below.');
+        }
+      },
       ended: ended
     });
     showActions();
@@ -279,7 +176,7 @@
   }
   document.addEventListener('keydown', function (event) {
     if (SILENT_KEYS.indexOf(event.key) < 0 && !isShortcut(event) &&
-        !report.contains(event.target) && event.target.type !== 'button') {
+        !Report.contains(event.target) && event.target.type !== 'button') {
       endWait(event);
     }
   });
@@ -314,10 +211,6 @@
   // a terminal; text after the last line end stays in the field. It goes in
   // unseen, so it goes in only if each row is read as the player meant
   // (entries.js). At the final wait a paste is the key that ends it.
-  //
-  // The program reads a paste at once, unless another came in the same
-  // task (a paste in pieces): the times of those count as entered.
-  var timesGoingIn = 0;
   field.addEventListener('paste', function (event) {
     if (endWait(event)) {
       return;
@@ -333,7 +226,8 @@
     var after = field.value.slice(field.selectionEnd);
     rows[0] = field.value.slice(0, field.selectionStart) + rows[0];
     rows[rows.length - 1] += after;
-    var plan = Entries.planPaste(rows, Entries.LEVELS + 1 - prompts - timesGoingIn);
+    var left = Entries.LEVELS + 1 - Transcript.prompts() - timesGoingIn;
+    var plan = Entries.planPaste(rows, left);
     if (plan.refused) {
       notePaste(plan.refused);
       return;
@@ -349,30 +243,15 @@
     }
   });
 
-  // Where the clipboard is out of bounds (an older browser, or one that
-  // asks the player and was told no), the report is selected instead, for
-  // the player to copy with the keyboard or the menu. A read-only text box
-  // gives them the report's exact text, first empty line and all.
-  byId('copy').addEventListener('click', function () {
-    var copying = reportText.value;
-    function selectReport() {
-      reportText.focus();
-      reportText.select();
-      copied.textContent = 'The report is selected: copy it with Ctrl+C ' +
-        '(Command-C on a Mac) or the menu.';
-    }
-    copied.textContent = '';
-    if (!navigator.clipboard || !navigator.clipboard.writeText) {
-      selectReport();
-      return;
-    }
-    navigator.clipboard.writeText(copying).then(function () {
-      // A report taken back or made anew meanwhile was not what was copied.
-      if (!report.hidden && reportText.value === copying) {
-        copied.textContent = 'Copied.';
-      }
-    }, selectReport);
-  });
+  // Undo and Start over: `text` in the field, and a fresh program.
+  function restart(text, done) {
+    putBack(text);
+    keepRun();
+    keepField();
+    notePaste('');
+    say('');
+    begin(done);
+  }
 
   // Undo takes back the last line the program read, and puts it in the
   // field to be corrected: the fresh program shows the run as if it had
@@ -385,12 +264,7 @@
     if (typed !== '') {
       held.push(typed);
     }
-    putBack(line);
-    keepRun();
-    keepField();
-    notePaste('');
-    say('');
-    begin(function () {
+    restart(line, function () {
       return 'Took back the last line entered, ' + (line === '' ? 'an empty line' :
         '"' + line + '"') + '; it is in the field again.' + (typed === '' ? '' :
         ' What you had typed, "' + typed + '", comes back once it is entered.');
@@ -416,12 +290,7 @@
     confirmBox.hidden = true;
     run = Entries.emptyRun();
     held = [];
-    putBack('');
-    keepRun();
-    keepField();
-    notePaste('');
-    say('');
-    begin(function () { return 'Started over at level 1.'; });
+    restart('', function () { return 'Started over at level 1.'; });
   });
 
   // Without WebAssembly the program cannot run at all: say so before
@@ -438,7 +307,7 @@
   putBack(restored.text);
   keepField();
   begin(run.batches.length === 0 ? null : function () {
-    return 'Your run was brought back: ' + (report.hidden ? prompts - 1 +
-      ' of 42 times are in.' : 'all 42 times are in. Copy or save the report below.');
+    return 'Your run was brought back: ' + (Report.shown() ? 'all 42 times are in. ' +
+      'Copy or save the report below.' : Transcript.prompts() - 1 + ' of 42 times are in.');
   });
 })();

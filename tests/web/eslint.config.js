@@ -19,15 +19,17 @@ module.exports = [
   },
   {
     // Each file of the page's script is a script of its own on the page;
-    // page.js uses what the other two define.
-    files: ['web/entries.js', 'web/program.js', 'web/page.js'],
+    // page.js uses what the others define.
+    files: ['web/*.js'],
+    ignores: ['web/node.js'],
     languageOptions: {sourceType: 'script', ecmaVersion: 2020,
       globals: {...globals.browser, createCogmarrow: 'readonly', module: 'readonly'}},
     rules: {'no-shadow': 'error'},
   },
   {
     files: ['web/page.js'],
-    languageOptions: {globals: {CogmarrowEntries: 'readonly', CogmarrowProgram: 'readonly'}},
+    languageOptions: {globals: {CogmarrowEntries: 'readonly', CogmarrowProgram: 'readonly',
+      CogmarrowTranscript: 'readonly', CogmarrowReport: 'readonly'}},
   },
   {
     files: ['src/run/console-web.js'],
