@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -148,7 +149,8 @@ void closeFd(int& fd) {
 // The input is fed while the output is drained, all in one poll loop, so
 // that a program which writes a lot before it reads cannot deadlock the test.
 ProgramRun runProgram(const std::string& input, const std::string& workDir,
-                      bool trickled) {
+                      const ChildSetup& setup) {
+  const bool trickled = setup.trickled;
   int in[2];
   int out[2];
   int err[2];
@@ -166,6 +168,15 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir,
     }
     if (trickled) {
       fcntl(STDIN_FILENO, F_SETFL, fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+    }
+    for (const auto& [name, value] : setup.environment) {
+      setenv(name.c_str(), value.c_str(), 1);
+    }
+    rlimit fileSize{};
+    getrlimit(RLIMIT_FSIZE, &fileSize);
+    fileSize.rlim_cur = setup.fileSizeLimit;
+    if (setup.fileSizeLimit != 0 && setrlimit(RLIMIT_FSIZE, &fileSize) != 0) {
+      _exit(124);
     }
     if (!childAsAsked(trickled)) {
       _exit(125);

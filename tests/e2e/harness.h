@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ProgramRun {
@@ -42,11 +43,19 @@ bool testingWebBuild();
 // How long a run may take before it counts as hung.
 int runTimeoutSeconds();
 
-// Standard error is without the lines a coverage build's runtime adds. A
-// `trickled` input comes late, a byte at a time, through a pipe that the
-// program finds non-blocking, as some launchers leave it.
+// What a case changes for the program alone, set in the child between fork
+// and exec, so that this process never runs under it. A `trickled` input
+// comes late, a byte at a time, through a pipe that the program finds
+// non-blocking, as some launchers leave it.
+struct ChildSetup {
+  bool trickled = false;
+  std::vector<std::pair<std::string, std::string>> environment;
+  unsigned long long fileSizeLimit = 0;  // bytes, as `ulimit -f`; 0 for none
+};
+
+// Standard error is without the lines a coverage build's runtime adds.
 ProgramRun runProgram(const std::string& input, const std::string& workDir,
-                      bool trickled = false);
+                      const ChildSetup& setup = {});
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);

@@ -2,7 +2,6 @@
 // player gets when the file cannot be written.
 #include <elf.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,20 +55,6 @@ TEST(Report, ASecondRunReplacesALongerFileEntirely) {
 
 namespace {
 
-// What a failing-file case changes in this process for its program to
-// inherit, put back as it was when the case ends, however it ends.
-struct InheritedByTheProgram {
-  rlimit fileSize{};
-  InheritedByTheProgram() { EXPECT_EQ(getrlimit(RLIMIT_FSIZE, &fileSize), 0); }
-  ~InheritedByTheProgram() {
-    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &fileSize), 0);
-    unsetenv("LD_PRELOAD");
-    unsetenv("FAIL_RESULTS_AT");
-  }
-  InheritedByTheProgram(const InheritedByTheProgram&) = delete;
-  InheritedByTheProgram& operator=(const InheritedByTheProgram&) = delete;
-};
-
 struct FailingFileCase {
   const char* what;
   void (*prepare)(const std::string& resultsPath);
@@ -81,7 +66,7 @@ struct FailingFileCase {
   // Results.txt that opened well fail: "write" or "close".
   const char* failAt;
   // A file-size limit (ulimit -f) in bytes for the program; 0 for none.
-  rlim_t fileSizeLimit;
+  unsigned long long fileSizeLimit;
 };
 
 // When the file lets the player down, the report goes to the console
@@ -99,18 +84,18 @@ void expectReportOnTheConsole(const FailingFileCase& c) {
   if (c.prepare != nullptr) {
     c.prepare(dir.file("Results.txt"));
   }
-  // The library and the limit are inherited by the program, and lifted
-  // again on every way out of the case.
-  const InheritedByTheProgram inherited;
+  ChildSetup setup{false, {}, c.fileSizeLimit};
   if (c.failAt != nullptr) {
-    setenv("LD_PRELOAD", FAILING_FILE_PATH, 1);
-    setenv("FAIL_RESULTS_AT", c.failAt, 1);
+    // A sanitizer build's runtime refuses to start unless it is loaded
+    // first, ahead of the library; this lets it come second.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    setup.environment = {
+        {"LD_PRELOAD", FAILING_FILE_PATH},
+        {"FAIL_RESULTS_AT", c.failAt},
+        {"ASAN_OPTIONS", (asan != nullptr ? asan : "") +
+                             std::string(":verify_asan_link_order=0")}};
   }
-  if (c.fileSizeLimit != 0) {
-    const rlimit limit = {c.fileSizeLimit, inherited.fileSize.rlim_max};
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-  }
-  const ProgramRun run = runProgram(entryLines(entries), dir.path());
+  const ProgramRun run = runProgram(entryLines(entries), dir.path(), setup);
   expectConsole(run,
                 bannerText() + promptsText(42) +
                     reportText(times, "0 Hour(s), 47 Minute(s), 35 Second(s)"));
@@ -186,12 +171,6 @@ TEST(Report, AFileThatFailsAfterAGoodOpenPutsTheReportOnTheConsole) {
   if (!takesPreloadedLibraries(COGMARROW_IGT_PATH)) {
     GTEST_SKIP() << "a static program cannot take a preloaded library";
   }
-  // A sanitizer build's runtime refuses to start unless it is loaded
-  // first, ahead of the library; this lets it come second.
-  const char* asan = std::getenv("ASAN_OPTIONS");
-  const std::string options =
-      (asan != nullptr ? asan : "") + std::string(":verify_asan_link_order=0");
-  setenv("ASAN_OPTIONS", options.c_str(), 1);
   const FailingFileCase cases[] = {
       {"a disk that fills up after the first line", nullptr,
        "No space left on device", true, "write", 0},
