@@ -1,7 +1,9 @@
 // The console dialogue end to end: what is printed, which entries are taken,
 // and how a run ends when the input runs out.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,7 +15,15 @@
 TEST(Dialogue, EveryLevelAnsweredWith56) {
   ScratchDir dir;
   const ProgramRun run = runProgram(entryLines(repeated("56", 42)), dir.path());
-  expectConsole(run, bannerText() + promptsText(42) + closingNoticeText());
+  static const std::string expected =
+      bannerText() + promptsText(42) + closingNoticeText();
+  expectConsole(run, expected);
+  // The comparison is whole: one line more than a player should see fails.
+  static ProgramRun longer;
+  longer = run;
+  longer.out.insert(std::min(expected.size(), longer.out.size()),
+                    "one line more\n");
+  EXPECT_NONFATAL_FAILURE(expectConsole(longer, expected), "");
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(readFile(dir.file("Results.txt")),

@@ -219,7 +219,11 @@ void expectTerminalRun(const TerminalRun& t) {
     EXPECT_FALSE(endingWithin(pid, 1, master, seen).ended)
         << "did not wait for a key";
   }
-  EXPECT_TRUE(idle(pid)) << "busy at the wait";
+  // A background job ends by itself here: one that is ending (a
+  // sanitizer's leak check at exit, say) runs, and is not busy waiting.
+  if (!t.background) {
+    EXPECT_TRUE(idle(pid)) << "busy at the wait";
+  }
   // Every line was flushed before the wait.
   EXPECT_EQ(readFile(dir.file("Results.txt")), t.report);
 
