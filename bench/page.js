@@ -1,10 +1,16 @@
-// The web page's two timings, in each browser engine, from a copy of the
-// page opened from disk with a few lines of timing put in ahead of its own:
-//   load   from the start of navigation to the first prompt, 20 loads
-//   paste  from a pasted 10,000-row column (the 42 times among empty rows)
-//          to "Press any key to continue", 5 pastes
+// The web page's timings, in each browser engine, from a copy of the page
+// opened from disk with a few lines of timing put in ahead of its own; each
+// is the median of its rounds, on the page's own clock:
+//   load     from the start of navigation to the first prompt (20 rounds)
+//   paste    from pasting a spreadsheet's whole column (1,048,576 rows: the
+//            42 times, then empty rows) to the final wait, and from Undo
+//            there to the 42nd time back in the field (5 rounds)
+//   restore  a kept run of 41 lines, reloaded: from the start of
+//            navigation to the run brought back (5 rounds)
+//   undo     with 41 times in, from Undo to the 41st back in the field
+//            (5 rounds)
 //
-//   node bench/page.js load|paste PAGE [ENGINE...]
+//   node bench/page.js load|paste|restore|undo PAGE [ENGINE...]
 'use strict';
 const fs = require('fs');
 const os = require('os');
@@ -12,28 +18,41 @@ const path = require('path');
 const {ENGINES, launch} = require('../tests/web/browsers');
 
 const [mode, page, ...asked] = process.argv.slice(2);
-const ROUNDS = {load: 20, paste: 5}[mode];
+const ROUNDS = {load: 20, paste: 5, restore: 5, undo: 5}[mode];
 if (!ROUNDS || !page) {
-  console.error('usage: node bench/page.js load|paste PAGE [ENGINE...]');
+  console.error('usage: node bench/page.js load|paste|restore|undo PAGE [ENGINE...]');
   process.exit(2);
 }
 
-// Runs first in the page: notes when the first prompt and the final wait
-// show, and when a paste starts, on the page's own clock.
+// Runs first in the page: notes when the first prompt, the final wait and
+// the page's notices show, and when a paste or an Undo starts.
 function timing() {
   const marks = {};
   window.marks = marks;
   document.addEventListener('paste', () => {
     marks.pasted = performance.now();
   }, true);
+  document.addEventListener('click', (event) => {
+    if (event.target.id === 'undo') {
+      marks.undo = performance.now();
+    }
+  }, true);
   new MutationObserver(() => {
     const transcript = document.getElementById('transcript');
-    const text = transcript ? transcript.textContent : '';
-    if (!marks.firstPrompt && text.includes('Enter the IGT for')) {
+    const notice = document.getElementById('notice');
+    const text = transcript ? transcript.lastChild?.textContent || '' : '';
+    const said = notice ? notice.textContent : '';
+    if (!marks.firstPrompt && transcript?.textContent.includes('Enter the IGT for')) {
       marks.firstPrompt = performance.now();
     }
     if (!marks.finalWait && text.endsWith('Press any key to continue . . .')) {
       marks.finalWait = performance.now();
+    }
+    if (!marks.restored && said.includes('brought back')) {
+      marks.restored = performance.now();
+    }
+    if (!marks.tookBack && said.includes('Took back')) {
+      marks.tookBack = performance.now();
     }
   }).observe(document, {childList: true, subtree: true, characterData: true});
 }
@@ -48,25 +67,38 @@ async function marked(tab, name) {
   }
 }
 
-const rows = Array(10000).fill('');
-for (let k = 0; k < 42; ++k) {
-  rows[7 + 238 * k] = String(100 + k);
-}
-const column = rows.join('\r\n');
+const times = Array.from({length: 42}, (_, k) => String(100 + k));
+const WHOLE_COLUMN = [...times, ...Array(1048576 - 42).fill('')].join('\r\n');
+const FORTY_ONE = times.slice(0, 41).join('\n') + '\n';
 
+// One round; returns its figures in ms.
 async function measure(browser, url) {
   const tab = await browser.open(url);
-  let ms;
+  const figures = {};
+  await marked(tab, 'firstPrompt');
   if (mode === 'load') {
-    ms = (await marked(tab, 'firstPrompt')).firstPrompt;
+    figures['first prompt after opening'] = (await marked(tab, 'firstPrompt')).firstPrompt;
+  } else if (mode === 'paste') {
+    await tab.paste(WHOLE_COLUMN);
+    let marks = await marked(tab, 'finalWait');
+    figures['1,048,576-row paste to the final wait'] = marks.finalWait - marks.pasted;
+    await tab.click('#undo');
+    marks = await marked(tab, 'tookBack');
+    figures['Undo after it'] = marks.tookBack - marks.undo;
   } else {
-    await marked(tab, 'firstPrompt');
-    await tab.paste(column);
-    const marks = await marked(tab, 'finalWait');
-    ms = marks.finalWait - marks.pasted;
+    await tab.paste(FORTY_ONE);
+    await tab.eval(() => new Promise((resolve) => setTimeout(resolve, 200)));
+    if (mode === 'restore') {
+      await tab.reload();
+      figures['41 kept lines brought back'] = (await marked(tab, 'restored')).restored;
+    } else {
+      await tab.click('#undo');
+      const marks = await marked(tab, 'tookBack');
+      figures['Undo at level 42'] = marks.tookBack - marks.undo;
+    }
   }
   await tab.close();
-  return ms;
+  return figures;
 }
 
 (async () => {
@@ -77,20 +109,20 @@ async function measure(browser, url) {
         .replace('<head>', `<head>\n<script>(${timing})();</script>`));
     for (const engine of asked.length ? asked : ENGINES) {
       const browser = await launch(engine, scratch);
-      const times = [];
+      const rounds = [];
       try {
         for (let i = 0; i < ROUNDS; ++i) {
-          times.push(await measure(browser, 'file://' + timed));
+          rounds.push(await measure(browser, 'file://' + timed));
         }
       } finally {
         await browser.close();
       }
-      const rest = times.slice(1).sort((a, b) => a - b);
-      const ms = (t) => t.toFixed(0) + ' ms';
-      console.log(`${engine}: ${mode === 'load' ? 'first prompt after opening' :
-        '10,000-row paste to the final wait'}: first ${ms(times[0])}; next ` +
-        `${rest.length}: median ${ms(rest[rest.length >> 1])}, best ` +
-        `${ms(rest[0])}, worst ${ms(rest[rest.length - 1])}`);
+      for (const name of Object.keys(rounds[0])) {
+        const all = rounds.map((round) => round[name]).sort((a, b) => a - b);
+        const ms = (t) => t.toFixed(0) + ' ms';
+        console.log(`${engine}: ${name}: median ${ms(all[all.length >> 1])} of ` +
+          `${all.length} (best ${ms(all[0])}, worst ${ms(all[all.length - 1])})`);
+      }
     }
   } finally {
     fs.rmSync(scratch, {recursive: true, force: true});

@@ -1,5 +1,5 @@
 // Starts one of the three browser engines from Debian's own packages and
-// drives it one way for the page test and the page-load benchmark:
+// drives it one way for the page test and the page benchmark:
 // Chromium and Firefox through puppeteer-core, WebKit (WebKitGTK's
 // MiniBrowser, under Xvfb) through its WebDriver and selenium-webdriver.
 // Nothing is downloaded, and each browser's own background traffic is

@@ -409,6 +409,10 @@ async function typedRun(browser, engine) {
       await page.press('Backspace');
       await page.press('Backspace');
     }
+    if (level === 1) {
+      // Each line is kept as soon as the program has read it.
+      await broughtBack(page, '1 of 42');
+    }
     if (level === 29) {
       // A wrong line taken back, with the next time typed and not entered,
       // which comes back once the line is; the run kept through a reload
