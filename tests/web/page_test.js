@@ -397,8 +397,6 @@ async function typedRun(browser, engine) {
   for (let level = 0; level < 42; ++level) {
     const entered = [...(wrong[level] || []), level === 41 ? '1:23' : String(100 + level * 20)];
     echoes[level + 1] = entered;
-    // Typed where the focus is, which must stay in the field, also after a
-    // wrong entry sent with a tap on the Enter button.
     if (level === 0) {
       // What is typed is kept before any line is entered.
       await page.type('10');
