@@ -143,7 +143,9 @@ var CogmarrowProgram = (function () {
   // that a key pressed early cannot end it unseen; the page is told how
   // many lines the program never read.
   function waitForKey(tty, resolve) {
-    var unread = tty.queue.length - tty.head;
+    var unread = tty.replaying.reduce(function (sum, batch) {
+      return sum + batch.lines.length;
+    }, tty.queue.length - tty.head);
     tty.queue = [];
     tty.head = 0;
     tty.unread = null;
