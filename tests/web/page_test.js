@@ -518,7 +518,8 @@ async function typedRun(browser, engine) {
 // after its first 4 KB (WebKit lets the page act between two such pastes,
 // and Firefox takes no made-up paste). Its last line has no line end, so
 // it waits in the field; the 41st time, its last row with a line end, is
-// taken back, and both are typed under their prompts.
+// taken back and entered again, and the 42nd comes back to the field. Or
+// the column goes on past the 42nd time, and reaches the final wait.
 // The final wait ends with a paste, which enters nothing, or with what a
 // phone's keyboard sends instead of a key press, which must not stay in
 // the field.
