@@ -76,17 +76,16 @@ var CogmarrowEntries = (function () {
         ' times, but ' + levelsLeft + (levelsLeft === 1 ? ' level is' : ' levels are') +
         ' left to enter.' + ADVICE};
     }
-    var cut = lastLevel >= 0 && lastLevel < rows.length - 1;
-    var enter = cut ? lastLevel + 1 : rows.length - 1;
-    return {refused: '', enter: enter, toField: !cut,
-      times: rows.slice(0, enter).filter(function (row) { return TIME_ROW.test(row); }).length};
+    // Past a cut there is no other time; without one, a time in the last
+    // row stays in the field.
+    var last = rows.length - 1;
+    var cut = lastLevel >= 0 && lastLevel < last;
+    return {refused: '', enter: cut ? lastLevel + 1 : last, toField: !cut,
+      times: cut || !TIME_ROW.test(rows[last]) ? times : times - 1};
   }
 
   function emptyRun() {
     return {batches: []};
-  }
-  function lineCount(run) {
-    return run.batches.reduce(function (sum, batch) { return sum + batch.lines.length; }, 0);
   }
   function add(run, at, lines) {
     run.batches.push({at: at, lines: lines.slice()});
@@ -216,7 +215,7 @@ var CogmarrowEntries = (function () {
   }
 
   return {LEVELS: LEVELS, rowsOf: rowsOf, planPaste: planPaste, emptyRun: emptyRun,
-    lineCount: lineCount, add: add, takeBack: takeBack, dropUnread: dropUnread,
+    add: add, takeBack: takeBack, dropUnread: dropUnread,
     keepRun: keepRun, keepField: keepField, forget: forget, kept: kept};
 })();
 

@@ -133,7 +133,6 @@ var CogmarrowProgram = (function () {
     if (tty.phase === 'loading' || tty.phase === 'catching-up') {
       tty.waiting.push(lines);
     } else if (tty.phase === 'asking') {
-      flush(tty);
       tell(tty, 'entered', tty.written, lines);
       put(tty, lines);
     }
@@ -215,8 +214,7 @@ var CogmarrowProgram = (function () {
       get phase() { return tty.phase; },
       // Waiting for the player, with nothing of the player's in hand.
       get idle() {
-        return tty.phase === 'final-wait' || (tty.phase === 'asking' && tty.reader !== null &&
-          tty.waiting.length === 0);
+        return tty.phase === 'final-wait' || (tty.phase === 'asking' && tty.reader !== null);
       },
       enter: function (lines) { enter(tty, lines); },
       pressKey: function () { pressKey(tty); },

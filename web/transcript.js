@@ -51,17 +51,17 @@ var CogmarrowTranscript = (function () {
   }
 
   // The field's description is the last line the program wrote that has
-  // words: the prompt now answered, or the final wait.
-  var lastLine = '';
+  // words: the prompt now answered, or the final wait. Output may stop
+  // mid-line, so the line it stopped in is read again with what follows.
+  var unfinished = '';
   var prompts = 0;
   function output(text) {
-    prompts += text.split(PROMPT_END).length - 1;
-    var lines = (lastLine + text).split('\n').filter(function (line) {
-      return /\w/.test(line);
-    });
-    if (lines.length > 0) {
-      lastLine = lines[lines.length - 1];
-      asked.textContent = lastLine.replace(/\*+/g, ' ').replace(/ +/g, ' ').trim();
+    var lines = (unfinished + text).split('\n');
+    prompts += (unfinished + text).split(PROMPT_END).length - 1;
+    unfinished = lines[lines.length - 1];
+    var worded = lines.filter(function (line) { return /\w/.test(line); });
+    if (worded.length > 0) {
+      asked.textContent = worded[worded.length - 1].replace(/\*+/g, ' ').replace(/ +/g, ' ').trim();
     }
     show(text);
   }
@@ -73,7 +73,7 @@ var CogmarrowTranscript = (function () {
     transcript.setAttribute('aria-live', 'off');
     transcript.textContent = '';
     asked.textContent = '';
-    lastLine = '';
+    unfinished = '';
     prompts = 0;
     atEnd = true;
   }
