@@ -205,16 +205,37 @@ async function launchWebKit(downloads, home) {
     Home: Key.HOME, Backspace: Key.BACK_SPACE};
   const run = (fn, ...args) =>
     driver.executeScript(`return (${fn}).apply(null, arguments);`, ...args);
-  // The window's size is set, but MiniBrowser's own bars take part of it:
-  // the window grows by what they take, so that the page gets the size
-  // asked for (or as near as the window's least width allows).
+  // The window's size is set, but MiniBrowser's own bars (and its download
+  // bar, once a file is saved) take part of it: the window grows by what
+  // they take, so that the page gets the size asked for, or as near as the
+  // window's least width allows. setRect returns before the page has its
+  // new size, so a reading waits until the page's window is the window's
+  // own size and its viewport has held still for three readings.
+  const viewport = async ({width, height}) => {
+    let last = '';
+    for (let waited = 0, held = 0; waited < 10000; waited += 20) {
+      const seen = await run(() => [innerWidth, innerHeight, outerWidth, outerHeight]);
+      held = seen[2] === width && seen[3] === height && String(seen) === last ? held + 1 : 0;
+      if (held === 2) {
+        return seen;
+      }
+      last = String(seen);
+      await new Promise((resolve) => setTimeout(resolve, 20));
+    }
+    throw new Error(`the page's size stayed ${last} in a window of ${width}x${height}`);
+  };
   const resize = async (width, height) => {
-    const rect = {width, height};
-    for (let tries = 0; tries < 3; ++tries) {
-      await driver.manage().window().setRect(rect);
-      const [wide, tall] = await run(() => [innerWidth, innerHeight]);
-      rect.width += width - wide;
-      rect.height += height - tall;
+    const window = driver.manage().window();
+    const ask = {width, height};
+    for (let tries = 0; tries < 4; ++tries) {
+      await window.setRect(ask);
+      const got = await window.getRect();
+      const [wide, tall] = await viewport(got);
+      const next = {width: width + got.width - wide, height: height + got.height - tall};
+      if (next.width === ask.width && next.height === ask.height) {
+        return;
+      }
+      Object.assign(ask, next);
     }
   };
   return {
