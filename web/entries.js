@@ -161,40 +161,35 @@ var CogmarrowEntries = (function () {
     })};
   }
 
-  // Writes that throw (a full or refused storage) say so by returning false.
-  function keepRun(storage, run) {
+  // Keeps what `text()` makes under `key`, or removes the key where `text`
+  // is null: nothing to keep. A write that throws (a full or refused
+  // storage) says so by returning false.
+  function store(storage, key, text) {
     try {
-      if (run.batches.length > 0) {
-        storage.setItem(RUN_KEY, encodeRun(run));
+      if (text) {
+        storage.setItem(key, text());
       } else {
-        storage.removeItem(RUN_KEY);
+        storage.removeItem(key);
       }
       return true;
     } catch {
       return false;
     }
+  }
+  function keepRun(storage, run) {
+    return store(storage, RUN_KEY, run.batches.length === 0 ? null :
+      function () { return encodeRun(run); });
   }
   function keepField(storage, text, held) {
-    try {
-      if (text !== '' || held.length > 0) {
-        storage.setItem(FIELD_KEY, JSON.stringify({text: text, held: held}));
-      } else {
-        storage.removeItem(FIELD_KEY);
-      }
-      return true;
-    } catch {
-      return false;
-    }
+    return store(storage, FIELD_KEY, text === '' && held.length === 0 ? null :
+      function () { return JSON.stringify({text: text, held: held}); });
   }
   // A run that cannot be kept whole is not kept at all, so that a reload
-  // never brings back part of it as if it were all.
+  // never brings back part of it as if it were all. Storage that refuses
+  // even this holds nothing to forget.
   function forget(storage) {
-    try {
-      storage.removeItem(RUN_KEY);
-      storage.removeItem(FIELD_KEY);
-    } catch {
-      // Storage refused: nothing is kept to forget.
-    }
+    store(storage, RUN_KEY, null);
+    store(storage, FIELD_KEY, null);
   }
   function kept(storage) {
     var none = {run: emptyRun(), text: '', held: []};
