@@ -77,9 +77,9 @@ const FORTY_ONE = times.slice(0, 41).join('\n') + '\n';
 async function measure(browser, url) {
   const tab = await browser.open(url);
   const figures = {};
-  await marked(tab, 'firstPrompt');
+  const opened = await marked(tab, 'firstPrompt');
   if (mode === 'load') {
-    figures['first prompt after opening'] = (await marked(tab, 'firstPrompt')).firstPrompt;
+    figures['first prompt after opening'] = opened.firstPrompt;
   } else if (mode === 'paste') {
     await tab.paste(WHOLE_COLUMN);
     let marks = await marked(tab, 'finalWait');

@@ -56,8 +56,9 @@ var CogmarrowTranscript = (function () {
   var unfinished = '';
   var prompts = 0;
   function output(text) {
-    var lines = (unfinished + text).split('\n');
-    prompts += (unfinished + text).split(PROMPT_END).length - 1;
+    var since = unfinished + text;
+    var lines = since.split('\n');
+    prompts += since.split(PROMPT_END).length - 1;
     unfinished = lines[lines.length - 1];
     var worded = lines.filter(function (line) { return /\w/.test(line); });
     if (worded.length > 0) {
