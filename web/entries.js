@@ -1,217 +1,219 @@
-// What the player entered, with no page around it: whether a pasted column
-// would be read as the player meant it, the run kept in the tab, and taking
-// a line back. The page and the Node.js tests both load this file.
-//
-// A run is the lines the program has read, in the batches they were entered
-// in (a paste is one), each batch with `at`, how many bytes the program had
-// written when it went in: that is where its echo stands in the transcript.
-var CogmarrowEntries = (function () {
+// What the player enters, with no page around it: the one check every line
+// passes on its way to the program, columns of lines checked row by row, a
+// dropped file read as text, and the run kept in the tab. The page and the
+// Node.js tests both load this file.
+const CogmarrowEntries = (() => {
   'use strict';
-  var LEVELS = 42;
+  const LEVELS = 42;
 
-  // A pasted column goes in unseen, row after row, so each row that holds a
-  // digit must be read by the program as the one time the player meant: a
-  // whole number of one to three digits 0 to 9, with blanks around it at
-  // most. Rows without a digit (a header, an empty cell) enter no time and
-  // go in as typed. The program stops reading at the last level, so rows
-  // after the time for it are never read and need not be right, unless one
-  // of them is another time: then the column does not fit the levels left.
-  var ANY_DIGIT = /\p{Nd}/u;
-  var TIME_ROW = /^[ \t]*[0-9]{1,3}[ \t]*$/;
+  // The program reads a time by the console's loose rules: `1015` is read
+  // past, `1:23` counts as 0:01, `12 3` answers two levels. On the console
+  // that is the program's contract; on the page a line that would be read
+  // otherwise than the player meant goes no further, since it would move
+  // every later level unseen. A line with a digit goes in only as one time
+  // the way the banner asks: blanks at most, one to three digits 0 to 9,
+  // then nothing with a digit in it (a split key's text may follow). A line
+  // without any digit goes in as it is: it enters no time.
+  const ANY_DIGIT = /\p{Nd}/u;
+  const TIME_LINE = /^[ \t]*[0-9]{1,3}\P{Nd}*$/u;
+  const INVISIBLE = {'\u00a0': 'a no-break space', '\ufeff': 'a byte-order mark',
+    '\u200b': 'a zero-width space', '\u2007': 'a figure space', '\u202f': 'a narrow no-break space'};
 
-  function rowsOf(text) {
-    return text.split(/\r\n|\r|\n/);
-  }
+  const holdsTime = (line) => ANY_DIGIT.test(line);
+  const goesIn = (line) => !holdsTime(line) || TIME_LINE.test(line);
 
-  function whyMisread(row) {
-    var numbers = row.split(/[ \t]+/).filter(function (word) {
-      return ANY_DIGIT.test(word);
-    });
-    if (/[^0-9]/.test(row.replace(/\P{Nd}/gu, ''))) {
-      return 'has a digit other than 0 to 9, which the program cannot read';
-    }
-    if (/[0-9]:[0-9]/.test(row)) {
-      return 'is a clock time';
-    }
-    if (row.split('\t').filter(function (cell) { return ANY_DIGIT.test(cell); }).length > 1) {
-      return 'has numbers in more than one column';
-    }
-    if (!numbers.every(function (word) { return /^[0-9]+$/.test(word); })) {
-      return 'is not digits only';
-    }
-    if (numbers.length > 1) {
-      return 'holds two numbers';
-    }
-    if (numbers[0].length > 3) {
-      return Number(numbers[0]) > 999 ? 'is above 999, the most one entry holds' :
-        'has more than three digits';
-    }
-    return 'is not digits only';
-  }
-
-  var ADVICE = ' Paste one column of digits only: 56 for 0:56, 923 for 9:23, 975 for 10:15.';
-
-  // `rows` as they would go in: the first with what was typed before the
-  // caret, the last with what was after it; the last stays in the field.
-  // Says what to enter: nothing, with `refused` saying why, or the first
-  // `enter` rows, holding `times` times, and whether the last row still
-  // goes to the field.
-  function planPaste(rows, levelsLeft) {
-    var times = 0;
-    var lastLevel = -1;
-    for (var i = 0; i < rows.length; ++i) {
-      if (TIME_ROW.test(rows[i])) {
-        times += 1;
-        if (times === levelsLeft) {
-          lastLevel = i;
-        }
-      } else if (lastLevel < 0 && ANY_DIGIT.test(rows[i])) {
-        var shown = rows[i].length > 40 ? rows[i].slice(0, 40) + '…' : rows[i];
-        return {refused: 'Nothing was entered: pasted row ' + (i + 1) + ' ("' +
-          shown.replace(/\t/g, ' ') + '") ' + whyMisread(rows[i]) + '.' + ADVICE};
-      }
-    }
-    if (times > levelsLeft) {
-      return {refused: 'Nothing was entered: the pasted column holds ' + times +
-        ' times, but ' + levelsLeft + (levelsLeft === 1 ? ' level is' : ' levels are') +
-        ' left to enter.' + ADVICE};
-    }
-    // Past a cut there is no other time; without one, a time in the last
-    // row stays in the field.
-    var last = rows.length - 1;
-    var cut = lastLevel >= 0 && lastLevel < last;
-    return {refused: '', enter: cut ? lastLevel + 1 : last, toField: !cut,
-      times: cut || !TIME_ROW.test(rows[last]) ? times : times - 1};
-  }
-
-  function emptyRun() {
-    return {batches: []};
-  }
-  function add(run, at, lines) {
-    run.batches.push({at: at, lines: lines.slice()});
-  }
-  // Takes back the last line and returns it; a pasted column goes back a
-  // row at a time.
-  function takeBack(run) {
-    var last = run.batches[run.batches.length - 1];
-    var line = last.lines.pop();
-    if (last.lines.length === 0) {
-      run.batches.pop();
-    }
-    return line;
-  }
-  // Lines the program never read (entered behind the last level's time)
-  // are not part of the run.
-  function dropUnread(run, count) {
-    for (var left = count; left > 0 && run.batches.length > 0; --left) {
-      takeBack(run);
-    }
-  }
-
-  // Kept in the tab: the run under one key, the field's text (and the
-  // texts an Undo set aside) under another, so that a key press writes a
-  // few bytes and not the whole run. Repeated lines, as a spreadsheet's
-  // empty rows are, are kept once with their count.
-  var RUN_KEY = 'cogmarrow-igt run v2';
-  var FIELD_KEY = 'cogmarrow-igt field v2';
-
-  function encodeRun(run) {
-    return JSON.stringify(run.batches.map(function (batch) {
-      var runs = [];
-      batch.lines.forEach(function (line) {
-        var last = runs[runs.length - 1];
-        if (last && last[0] === line) {
-          last[1] += 1;
-        } else {
-          runs.push([line, 1]);
-        }
-      });
-      return {at: batch.at, runs: runs};
-    }));
-  }
-  function isCount(value, least) {
-    return Number.isSafeInteger(value) && value >= least;
-  }
-  function isLine(value) {
-    return typeof value === 'string' && !/[\r\n]/.test(value);
-  }
-  // What the tab holds is read as this page wrote it, or not at all.
-  function decodeRun(text) {
-    var batches = JSON.parse(text);
-    var at = 0;
-    var fits = Array.isArray(batches) && batches.every(function (batch) {
-      var ok = batch !== null && isCount(batch.at, at) && Array.isArray(batch.runs) &&
-        batch.runs.length > 0 && batch.runs.every(function (run) {
-          return Array.isArray(run) && run.length === 2 && isLine(run[0]) && isCount(run[1], 1);
-        });
-      at = ok ? batch.at : at;
-      return ok;
-    });
-    if (!fits) {
+  // 1015 meant as 10:15 is 975: the minutes digit holds 9 at most, and the
+  // seconds digits carry the rest.
+  function asEntry(minutes, seconds) {
+    const total = minutes * 60 + seconds;
+    if (seconds > 59 || total > 639) {
       return null;
     }
-    return {batches: batches.map(function (batch) {
-      var lines = [];
-      batch.runs.forEach(function (run) {
-        for (var i = 0; i < run[1]; ++i) {
-          lines.push(run[0]);
-        }
-      });
-      return {at: batch.at, lines: lines};
-    })};
+    return total >= 540 ? 900 + total - 540 : Math.floor(total / 60) * 100 + total % 60;
+  }
+  const suggest = (minutes, seconds, shown, otherwise) => {
+    const entry = asEntry(minutes, seconds);
+    return entry === null ? otherwise : `: type ${entry} for ${shown}`;
+  };
+
+  // Why a line with a digit does not go in, and what to type instead.
+  function whyRefused(line) {
+    const firstDigit = line.search(ANY_DIGIT);
+    const beforeLast = line.slice(0, line.length - line.split('').reverse().join('').search(ANY_DIGIT));
+    const hidden = [...beforeLast].find((c) => /[\p{Cf}\p{Z}]/u.test(c) && c !== ' ');
+    const lead = line.slice(0, firstDigit).replace(/^[ \t]+/, '');
+    const clock = /([0-9]+)[ \t]*:[ \t]*([0-9]{2})(?![0-9])/.exec(line);
+    const digits = /[0-9]+/.exec(line);
+    if (/[^\P{Nd}0-9]/u.test(line)) {
+      return 'has a digit other than 0 to 9, which the program cannot read';
+    }
+    if (hidden) {
+      return `has ${INVISIBLE[hidden] || `an invisible character (U+${hidden.codePointAt(0)
+        .toString(16).toUpperCase().padStart(4, '0')})`} in it`;
+    }
+    if (/[+-]$/.test(lead)) {
+      return 'has a sign: type the digits alone';
+    }
+    if (lead !== '') {
+      return 'has text before its digits, so the program would skip the whole line';
+    }
+    if (clock) {
+      const [shown, minutes, seconds] = clock;
+      return /:[ \t]*[0-9]+[ \t]*:/.test(line) ? 'is a clock time of an hour or more' :
+        `is a clock time${suggest(Number(minutes), Number(seconds), shown,
+          seconds > 59 ? '' : ' above 10:39, the most one time holds')}`;
+    }
+    if (digits.index === firstDigit && digits[0].length > 3) {
+      const value = Number(digits[0]);
+      return value > 999 ? `is above 999${suggest(Math.floor(value / 100),
+        value % 100, `${Math.floor(value / 100)}:${digits[0].slice(-2)}`,
+        ', the most one time holds')}` :
+        `has ${digits[0].length} digits: type ${value}`;
+    }
+    if (/^[ \t]*[0-9]+\.[0-9]/.test(line)) {
+      return 'is not a whole number';
+    }
+    return /[0-9][^\t]*\t.*[0-9]/.test(line) ? 'has numbers in more than one cell' :
+      'holds two numbers: enter one level at a time';
   }
 
-  // Keeps what `text()` makes under `key`, or removes the key where `text`
-  // is null: nothing to keep. A write that throws (a full or refused
-  // storage) says so by returning false.
+  const ADVICE = ' Type 1 to 3 digits: 56 for 0:56, 923 for 9:23, 975 for 10:15.';
+  const quote = (line) => {
+    const shown = line.length > 40 ? `${line.slice(0, 40)}…` : line;
+    return `"${shown.replace(/\t/g, ' ')}"`;
+  };
+  // The note for a refused line, or '' for one that goes in.
+  const refusal = (line) => (goesIn(line) ? '' :
+    `Not entered: ${quote(line)} ${whyRefused(line)}.${ADVICE}`);
+
+  const rowsOf = (text) => text.split(/\r\n|[\r\n\u0085\u2028\u2029]/);
+
+  // A column (a paste, dropped text, a file) goes in unseen, so it goes in
+  // whole or not at all: each row with a digit must go in as one time, and
+  // the column hold no more times than levels are left. Its rows without a
+  // digit are not entered: a header or a sheet's empty rows enter no time,
+  // and a whole sheet column has a million of them. The program stops at
+  // the last level, so rows after the time for it are never read and need
+  // not be right, unless one of them is another time.
+  // Without a line end (`open`), the last row is still being typed: it
+  // waits in the field, unless it is a time past the last level.
+  // Returns the note that refuses the column, or the lines to enter and
+  // what waits in the field.
+  function planColumn(rows, levelsLeft, open = false) {
+    const taken = [];
+    let times = 0;
+    let refused = '';
+    rows.forEach((row, i) => {
+      if (!holdsTime(row)) {
+        return;
+      }
+      if (TIME_LINE.test(row)) {
+        times += 1;
+        if (times <= levelsLeft) {
+          taken.push(i);
+        }
+      } else if (times < levelsLeft && !refused) {
+        refused = `Nothing was entered: row ${i + 1} of the column, ${quote(row)}, ` +
+          `${whyRefused(row)}.${ADVICE}`;
+      }
+    });
+    if (!refused && times > levelsLeft) {
+      refused = `Nothing was entered: the column holds ${times} times, but ${levelsLeft} ` +
+        `${levelsLeft === 1 ? 'level is' : 'levels are'} left to enter.${ADVICE}`;
+    }
+    if (refused) {
+      return {refused};
+    }
+    const last = rows.length - 1;
+    const waits = open && (!holdsTime(rows[last]) || taken[taken.length - 1] === last);
+    if (waits && holdsTime(rows[last])) {
+      taken.pop();
+    }
+    return {refused: '', lines: taken.map((i) => rows[i]), field: waits ? rows[last] : ''};
+  }
+
+  // A file of times, as the console programs read one: UTF-8 with or
+  // without a byte-order mark, or UTF-16 with one.
+  function decodeFile(bytes) {
+    const encoding = bytes[0] === 0xff && bytes[1] === 0xfe ? 'utf-16le' :
+      bytes[0] === 0xfe && bytes[1] === 0xff ? 'utf-16be' : 'utf-8';
+    return new TextDecoder(encoding).decode(bytes);
+  }
+
+  // Kept in the tab: the run, as the batches the program read, under one
+  // key, and the field's text under another, so that a key press writes a
+  // few bytes and not the whole run. Repeated lines are kept once with
+  // their count.
+  const RUN_KEY = 'cogmarrow-igt run v3';
+  const FIELD_KEY = 'cogmarrow-igt field v3';
+  const OLD_KEYS = ['cogmarrow-igt run v2', 'cogmarrow-igt field v2'];
+
+  function encodeRun(run) {
+    return JSON.stringify(run.map((batch) => batch.reduce((runs, line) => {
+      const last = runs[runs.length - 1];
+      if (last && last[0] === line) {
+        last[1] += 1;
+      } else {
+        runs.push([line, 1]);
+      }
+      return runs;
+    }, [])));
+  }
+  const isLine = (value) => typeof value === 'string' && !/[\r\n]/.test(value) && goesIn(value);
+  const isCount = (value) => Number.isSafeInteger(value) && value >= 1 && value <= 1 << 20;
+  // What the tab holds is read as this page wrote it, or not at all: each
+  // line one the check lets in, and no more times than there are levels.
+  function decodeRun(text) {
+    const runs = JSON.parse(text);
+    if (!Array.isArray(runs) || !runs.every((batch) => Array.isArray(batch) && batch.length > 0 &&
+        batch.every((r) => Array.isArray(r) && r.length === 2 && isLine(r[0]) && isCount(r[1])))) {
+      return null;
+    }
+    const run = runs.map((batch) => batch.flatMap(([line, count]) => Array(count).fill(line)));
+    return run.flat().filter(holdsTime).length <= LEVELS ? run : null;
+  }
+
+  // Keeps `text` under `key`, or removes the key where `text` is null. A
+  // write that throws (a full or refused storage) says so by returning
+  // false.
   function store(storage, key, text) {
     try {
-      if (text) {
-        storage.setItem(key, text());
-      } else {
+      if (text === null) {
         storage.removeItem(key);
+      } else {
+        storage.setItem(key, text);
       }
       return true;
     } catch {
       return false;
     }
   }
-  function keepRun(storage, run) {
-    return store(storage, RUN_KEY, run.batches.length === 0 ? null :
-      function () { return encodeRun(run); });
-  }
-  function keepField(storage, text, held) {
-    return store(storage, FIELD_KEY, text === '' && held.length === 0 ? null :
-      function () { return JSON.stringify({text: text, held: held}); });
-  }
+  const keepRun = (storage, run) => store(storage, RUN_KEY, run.length === 0 ? null : encodeRun(run));
+  const keepField = (storage, text) => store(storage, FIELD_KEY, text === '' ? null : text);
   // A run that cannot be kept whole is not kept at all, so that a reload
-  // never brings back part of it as if it were all. Storage that refuses
-  // even this holds nothing to forget.
+  // never brings back part of it as if it were all.
   function forget(storage) {
-    store(storage, RUN_KEY, null);
-    store(storage, FIELD_KEY, null);
+    [RUN_KEY, FIELD_KEY, ...OLD_KEYS].forEach((key) => store(storage, key, null));
   }
-  function kept(storage) {
-    var none = {run: emptyRun(), text: '', held: []};
+  // The run and the field's text as the tab kept them, or a new run.
+  function restore(storage) {
     try {
-      var runText = storage.getItem(RUN_KEY);
-      var run = runText === null ? emptyRun() : decodeRun(runText);
-      var fieldText = storage.getItem(FIELD_KEY);
-      var field = fieldText === null ? {text: '', held: []} : JSON.parse(fieldText);
-      if (run && field !== null && isLine(field.text) && Array.isArray(field.held) &&
-          field.held.every(isLine)) {
-        return {run: run, text: field.text, held: field.held};
+      const runText = storage.getItem(RUN_KEY);
+      const run = runText === null ? [] : decodeRun(runText);
+      const text = storage.getItem(FIELD_KEY) ?? '';
+      if (run && !/[\r\n]/.test(text)) {
+        OLD_KEYS.forEach((key) => store(storage, key, null));
+        return {run, text};
       }
     } catch {
       // Nothing kept that can be read: a new run.
     }
     forget(storage);
-    return none;
+    return {run: [], text: ''};
   }
 
-  return {LEVELS: LEVELS, rowsOf: rowsOf, planPaste: planPaste, emptyRun: emptyRun,
-    add: add, takeBack: takeBack, dropUnread: dropUnread,
-    keepRun: keepRun, keepField: keepField, forget: forget, kept: kept};
+  return {LEVELS, holdsTime, refusal, rowsOf, planColumn, decodeFile,
+    keepRun, keepField, forget, restore};
 })();
 
 if (typeof module === 'object') {

@@ -1,76 +1,64 @@
-// The page around the program: the field and its keys, the notices, Undo
-// and Start over. The page never edits the transcript or works out a time.
-// The lines the program read are kept in the tab (entries.js), so that a
-// run outlives a reload or a crash: to bring it back, take a line back or
-// start over, a fresh program is given the kept lines and says all anew.
-(function () {
+// The page around the program: the field and every way a line reaches it,
+// the notes, Undo and Start over, and the one place where events are
+// bound. The page never edits the transcript or works out a time, and owns
+// no run of its own: the program's console does (program.js), and the page
+// keeps what it says in the tab, so that a run outlives a reload or a
+// crash. To bring a run back, take a line back or start over, a fresh
+// program is given the run and says all anew.
+(() => {
   'use strict';
-  var Entries = CogmarrowEntries;
-  var Transcript = CogmarrowTranscript;
-  var Report = CogmarrowReport;
-  function byId(id) {
-    return document.getElementById(id);
-  }
-  var form = byId('entry');
-  var field = byId('line');
-  var enterButton = form.querySelector('button');
-  var undoButton = byId('undo');
-  var startOverButton = byId('start-over');
-  var confirmBox = byId('confirm');
-  var pasteNote = byId('paste-note');
+  const Entries = CogmarrowEntries;
+  const Transcript = CogmarrowTranscript;
+  const Report = CogmarrowReport;
+  const byId = (id) => document.getElementById(id);
+  const form = byId('entry');
+  const field = byId('line');
+  const enterButton = form.querySelector('button');
+  const undoButton = byId('undo');
+  const startOverButton = byId('start-over');
+  const confirmBox = byId('confirm');
+  const entryNote = byId('entry-note');
   // A browser set to keep no site data may refuse even to hand storage out.
-  var storage = null;
+  let storage = null;
   try {
     storage = window.sessionStorage;
   } catch {
     // Nothing can be kept; entries.js takes a missing storage as a refusal.
   }
 
-  function say(text) {
+  const say = (text) => {
     byId('notice').textContent = text;
-  }
-  function notePaste(text) {
-    pasteNote.textContent = text;
-    pasteNote.hidden = text === '';
-  }
+  };
+  const note = (text) => {
+    entryNote.textContent = text;
+    entryNote.hidden = text === '';
+  };
   // Text the page puts in the field is to be typed on: the caret goes last.
-  function putBack(text) {
+  const putBack = (text) => {
     field.value = text;
     field.setSelectionRange(text.length, text.length);
-  }
+  };
 
-  // The run: the lines the program read, kept in the tab as the program
-  // comes to ask for more; what is in the field, with the texts that an
-  // Undo set aside for after the line it put back, kept apart on each key.
-  // Storage that refuses a write is said once, and the run is then not kept
-  // at all, so that a reload cannot bring back a part as if it were whole.
-  var run = Entries.emptyRun();
-  var held = [];
-  var keeping = true;
-  function unkept() {
-    keeping = false;
-    Entries.forget(storage);
-    byId('unkept').hidden = false;
-  }
-  function keepRun() {
-    if (keeping && !Entries.keepRun(storage, run)) {
-      unkept();
+  // Storage that refuses a write is said once, and the run is then not
+  // kept at all, so that a reload cannot bring back a part as if whole.
+  let keeping = true;
+  const written = (ok) => {
+    if (keeping && !ok) {
+      keeping = false;
+      Entries.forget(storage);
+      byId('unkept').hidden = false;
     }
-  }
-  function keepField() {
-    if (keeping && !Entries.keepField(storage, field.value, held)) {
-      unkept();
-    }
-  }
+  };
+  const keepRun = (run) => written(!keeping || Entries.keepRun(storage, run));
+  const keepField = () => written(!keeping || Entries.keepField(storage, field.value));
 
-  var program = null;
-  // The program reads a paste at once, unless another came in the same
-  // task (a paste in pieces): the times of those count as entered.
-  var timesGoingIn = 0;
+  let program = null;
+  // What is said once a fresh program has caught up with its run.
+  let done = () => '';
   // Undo and Start over have lines to work on from the first one read until
   // the run is over, once the program is waiting for the player.
   function showActions() {
-    undoButton.disabled = program === null || !program.idle || run.batches.length === 0;
+    undoButton.disabled = !program.idle || program.run.length === 0;
     startOverButton.disabled = undoButton.disabled;
     confirmBox.hidden = confirmBox.hidden || startOverButton.disabled;
   }
@@ -79,17 +67,14 @@
   // the report, if there is one, rather than from the top of the page. A
   // run that is over is kept no longer: a reload starts a new one.
   function ended(phase) {
-    var hadFocus = document.activeElement === field;
+    const hadFocus = document.activeElement === field;
     field.disabled = true;
     enterButton.disabled = true;
     byId(phase).hidden = false;
     if (phase === 'over') {
-      run = Entries.emptyRun();
-      held = [];
       field.value = '';
-      Transcript.over();
-      keepRun();
-      keepField();
+      Transcript.clearAsked();
+      Entries.forget(storage);
     }
     showActions();
     if (hadFocus && Report.shown()) {
@@ -97,54 +82,53 @@
     }
   }
 
-  // A fresh program on the run as it stands, replacing any other; `done`
-  // says what was done once the program has caught up with the run.
-  function begin(done) {
+  // What the program's console tells, while it is the page's.
+  function heard(event, detail) {
+    if (event === 'output') {
+      Transcript.output(detail);
+    } else if (event === 'echo') {
+      Transcript.echo(detail);
+    } else if (event === 'caught-up') {
+      Transcript.caughtUp();
+      say(done());
+      // WebKit puts a reloaded field's caret at its start.
+      putBack(field.value);
+      field.focus();
+    } else if (event === 'idle' || event === 'final-wait') {
+      keepRun(program.run);
+      if (event === 'final-wait') {
+        putBack('');
+        keepField();
+      }
+      showActions();
+    } else if (event === 'report') {
+      Report.offer(detail.name, detail.bytes, detail.fresh);
+      if (detail.fresh) {
+        say('Your browser was asked to save Results.txt; if none arrived, ' +
+          'copy or save the report below.');
+      }
+    } else if (event === 'ended') {
+      ended(detail);
+    }
+  }
+
+  // A fresh program on `run`, replacing any other; `then` says what was
+  // done, once the program has caught up with the run.
+  function begin(run, then) {
     if (program) {
       program.replace();
     }
     Transcript.restart();
     Report.hide();
-    timesGoingIn = 0;
-    ['over', 'stopped'].forEach(function (id) { byId(id).hidden = true; });
+    ['over', 'stopped'].forEach((id) => {
+      byId(id).hidden = true;
+    });
     field.disabled = false;
     enterButton.disabled = false;
-    program = CogmarrowProgram.start(run.batches, {
-      output: Transcript.output,
-      echo: Transcript.echo,
-      entered: function (at, lines) { Entries.add(run, at, lines); },
-      caughtUp: function () {
-        Transcript.caughtUp();
-        if (done) {
-          say(done());
-        }
-        // WebKit puts a reloaded field's caret at its start.
-        putBack(field.value);
-        field.focus();
-      },
-      idle: function () {
-        timesGoingIn = 0;
-        keepRun();
-        showActions();
-      },
-      finalWait: function (unread) {
-        Entries.dropUnread(run, unread);
-        keepRun();
-        held = [];
-        field.value = '';
-        keepField();
-        showActions();
-      },
-      // A report that a kept run made again was offered the first time.
-      report: function (name, bytes, fresh) {
-        Report.offer(name, bytes, fresh);
-        if (fresh) {
-          say('Your browser was asked to save Results.txt; if none arrived, ' +
-            'copy or save the report below.');
-        }
-      },
-      ended: ended
-    });
+    done = then;
+    program = CogmarrowProgram.start(run, heard);
+    keepRun(run);
+    keepField();
     showActions();
   }
 
@@ -161,136 +145,182 @@
     program.pressKey();
     return true;
   }
-  // A modifier or a lock pressed alone types nothing, so a tty would not
-  // see it, and neither does the final wait. A shortcut (a key with Ctrl,
-  // Command or Alt held: Ctrl+C to copy the report, Ctrl+P to print) is the
-  // browser's, and so is Tab, which moves to Undo and the report, and a key
-  // pressed on a button of the page's or in the report, where it selects,
-  // copies or saves. AltGr types characters, and counts.
-  var SILENT_KEYS = ['Shift', 'Control', 'Alt', 'AltGraph', 'Meta', 'OS',
+
+  // Every line goes to the program through here, checked as it goes in:
+  // one that the program would read otherwise than the player meant stays
+  // where it is, with a note that says why.
+  function enterLine() {
+    const refused = Entries.refusal(field.value);
+    note(refused);
+    if (!refused) {
+      say('');
+      program.enter([field.value]);
+      putBack('');
+      keepField();
+      showActions();
+    }
+  }
+  // A column (a paste, dropped text, a file) goes in whole or not at all,
+  // against the levels the run has left. Typed text before the caret leads
+  // the first row, and text after it follows the last; `open` when the
+  // last row has no line end, and so waits in the field.
+  function enterColumn(rows, open, intoField) {
+    const before = intoField ? field.value.slice(0, field.selectionStart) : '';
+    const after = intoField ? field.value.slice(field.selectionEnd) : '';
+    rows[0] = before + rows[0];
+    rows[rows.length - 1] += after;
+    const plan = Entries.planColumn(rows, program.levelsLeft, open);
+    note(plan.refused);
+    if (plan.refused) {
+      return;
+    }
+    say('');
+    if (intoField) {
+      putBack(open ? plan.field : after);
+    }
+    if (plan.lines.length > 0) {
+      program.enter(plan.lines);
+    }
+    keepField();
+    showActions();
+  }
+  function enterText(text, intoField) {
+    const rows = Entries.rowsOf(text);
+    if (rows.length > 1 || !intoField) {
+      enterColumn(rows, rows[rows.length - 1] !== '', intoField);
+      return true;
+    }
+    return false;
+  }
+
+  // Keys. A modifier or a lock pressed alone types nothing, so a tty would
+  // not see it, and neither does the final wait. A shortcut (a key with
+  // Ctrl, Command or Alt held: Ctrl+C to copy the report, Ctrl+P to print)
+  // is the browser's, and so is Tab, which moves to Undo and the report,
+  // and a key pressed on a button of the page's or in the report, where it
+  // selects, copies or saves. AltGr types characters, and counts. A key
+  // held down enters or presses nothing a second time.
+  const SILENT_KEYS = ['Shift', 'Control', 'Alt', 'AltGraph', 'Meta', 'OS',
     'Super', 'Hyper', 'CapsLock', 'NumLock', 'ScrollLock', 'Fn', 'FnLock',
     'Symbol', 'SymbolLock', 'Tab'];
-  function isShortcut(event) {
-    return (event.ctrlKey || event.metaKey || event.altKey) &&
-      !(event.getModifierState && event.getModifierState('AltGraph'));
-  }
-  document.addEventListener('keydown', function (event) {
-    if (SILENT_KEYS.indexOf(event.key) < 0 && !isShortcut(event) &&
-        !Report.contains(event.target) && event.target.type !== 'button') {
+  const isShortcut = (event) => (event.ctrlKey || event.metaKey || event.altKey) &&
+    !(event.getModifierState && event.getModifierState('AltGraph'));
+  document.addEventListener('keydown', (event) => {
+    if (event.repeat && (event.key === 'Enter' || event.key === ' ')) {
+      event.preventDefault();
+    } else if (!event.repeat && !SILENT_KEYS.includes(event.key) && !isShortcut(event) &&
+        !Report.contains(event.target) &&
+        !(event.target instanceof Element && event.target.closest('button'))) {
       endWait(event);
     }
-  });
-  field.addEventListener('input', function (event) {
+  }, true);
+  field.addEventListener('input', (event) => {
     if (!endWait(event)) {
       keepField();
     }
   });
-
-  // Lines the player enters go to the program; what an Undo set aside comes
-  // back to the field once the line it made way for is in.
-  function enter(lines, rest) {
-    notePaste('');
-    say('');
-    putBack(rest === undefined ? held.pop() || '' : rest);
-    program.enter(lines);
-    keepField();
-    showActions();
-  }
-  form.addEventListener('submit', function (event) {
+  form.addEventListener('submit', (event) => {
     event.preventDefault();
     if (endWait(null) || field.disabled) {
       return;
     }
-    enter([field.value]);
+    enterLine();
     // A tap on the Enter button took the focus, and a phone's keyboard
     // with it; the next time goes into the field again.
     field.focus();
   });
 
-  // A pasted column (from a spreadsheet, say) is entered row by row, as in
-  // a terminal; text after the last line end stays in the field. It goes in
-  // unseen, so it goes in only if each row is read as the player meant
-  // (entries.js). At the final wait a paste is the key that ends it.
-  field.addEventListener('paste', function (event) {
+  // A paste with a line end is a column; a row without one goes into the
+  // field as typed, and is checked when it is entered. At the final wait a
+  // paste is the key that ends it.
+  field.addEventListener('paste', (event) => {
     if (endWait(event)) {
       return;
     }
-    var text = event.clipboardData && event.clipboardData.getData('text');
-    var rows = text ? Entries.rowsOf(text) : [];
-    if (rows.length < 2) {
-      return;
+    const data = event.clipboardData;
+    const text = data ? data.getData('text/plain') : '';
+    if (text === '' && data && Array.from(data.types).includes('text/html')) {
+      event.preventDefault();
+      note('Nothing was entered: the paste held no plain text to read. ' +
+        'Copy the times as text, or paste them into a text editor first.');
+    } else if (enterText(text, true)) {
+      event.preventDefault();
     }
+  });
+  // Text dropped on the page goes in as a paste would; a dropped file of
+  // times goes in as one column.
+  document.addEventListener('dragover', (event) => event.preventDefault());
+  document.addEventListener('drop', (event) => {
     event.preventDefault();
-    // What was typed before the caret leads the first row, and what was
-    // after it follows the last.
-    var after = field.value.slice(field.selectionEnd);
-    rows[0] = field.value.slice(0, field.selectionStart) + rows[0];
-    rows[rows.length - 1] += after;
-    var left = Entries.LEVELS + 1 - Transcript.prompts() - timesGoingIn;
-    var plan = Entries.planPaste(rows, left);
-    if (plan.refused) {
-      notePaste(plan.refused);
+    if (field.disabled || program.phase === 'final-wait') {
       return;
     }
-    timesGoingIn += plan.times;
-    enter(rows.slice(0, plan.enter), plan.toField ? rows[rows.length - 1] : after);
+    const file = event.dataTransfer.files[0];
+    if (file) {
+      file.arrayBuffer().then((buffer) => {
+        if (!field.disabled) {
+          enterText(Entries.decodeFile(new Uint8Array(buffer)).replace(/\n?$/, '\n'), false);
+        }
+      });
+    } else if (!enterText(event.dataTransfer.getData('text/plain'), true)) {
+      field.setRangeText(event.dataTransfer.getData('text/plain'), field.selectionStart,
+          field.selectionEnd, 'end');
+      keepField();
+    }
+    field.focus();
   });
 
-  window.addEventListener('beforeunload', function (event) {
-    if (run.batches.length > 0 && program && program.phase !== 'over') {
+  window.addEventListener('beforeunload', (event) => {
+    if (program && program.run.length > 0 && program.phase !== 'over') {
       event.preventDefault();
       event.returnValue = '';
     }
   });
 
-  // Undo and Start over: `text` in the field, and a fresh program.
-  function restart(text, done) {
-    putBack(text);
-    keepRun();
-    keepField();
-    notePaste('');
+  // Undo and Start over: a fresh program on what is left of the run.
+  function restart(run, text) {
+    note('');
     say('');
-    begin(done);
+    begin(run, () => text);
   }
 
   // Undo takes back the last line the program read, and puts it in the
   // field to be corrected: the fresh program shows the run as if it had
-  // never been entered. A pasted column goes back a row at a time. What
-  // the player had typed and not entered is set aside, and comes back once
-  // the line taken back is entered again.
-  undoButton.addEventListener('click', function () {
-    var line = Entries.takeBack(run);
-    var typed = field.value;
-    if (typed !== '') {
-      held.push(typed);
+  // never been entered. A pasted column goes back a row at a time. A field
+  // the player has typed in keeps what was typed; the line taken back is
+  // named instead.
+  undoButton.addEventListener('click', () => {
+    const run = program.run;
+    const line = run[run.length - 1].pop();
+    const left = run.filter((batch) => batch.length > 0);
+    const named = line === '' ? 'an empty line' : `"${line}"`;
+    const typed = field.value;
+    if (typed === '') {
+      putBack(line);
     }
-    restart(line, function () {
-      return 'Took back the last line entered, ' + (line === '' ? 'an empty line' :
-        '"' + line + '"') + '; it is in the field again.' + (typed === '' ? '' :
-        ' What you had typed, "' + typed + '", comes back once it is entered.');
-    });
+    restart(left, `Took back the last line entered, ${named}; ` +
+      (typed === '' ? 'it is in the field again.' : 'what you typed stays in the field.'));
   });
 
   // Start over asks on the page, not in a dialog a browser may suppress.
-  startOverButton.addEventListener('click', function () {
+  startOverButton.addEventListener('click', () => {
     confirmBox.hidden = false;
     byId('keep-run').focus();
   });
-  function closeConfirm() {
+  const closeConfirm = () => {
     confirmBox.hidden = true;
     field.focus();
-  }
+  };
   byId('keep-run').addEventListener('click', closeConfirm);
-  confirmBox.addEventListener('keydown', function (event) {
+  confirmBox.addEventListener('keydown', (event) => {
     if (event.key === 'Escape') {
       closeConfirm();
     }
   });
-  byId('clear-run').addEventListener('click', function () {
+  byId('clear-run').addEventListener('click', () => {
     confirmBox.hidden = true;
-    run = Entries.emptyRun();
-    held = [];
-    restart('', function () { return 'Started over at level 1.'; });
+    putBack('');
+    restart([], 'Started over at level 1.');
   });
 
   // Without WebAssembly the program cannot run at all: say so before
@@ -301,13 +331,9 @@
     byId('unsupported').hidden = false;
     return;
   }
-  var restored = Entries.kept(storage);
-  run = restored.run;
-  held = restored.held;
+  const restored = Entries.restore(storage);
   putBack(restored.text);
-  keepField();
-  begin(run.batches.length === 0 ? null : function () {
-    return 'Your run was brought back: ' + (Report.shown() ? 'all 42 times are in. ' +
-      'Copy or save the report below.' : Transcript.prompts() - 1 + ' of 42 times are in.');
-  });
+  begin(restored.run, restored.run.length === 0 ? () => '' :
+    () => `Your run was brought back: ${Report.shown() ? 'all 42 times are in. ' +
+      'Copy or save the report below.' : `${Entries.LEVELS - program.levelsLeft} of 42 times are in.`}`);
 })();

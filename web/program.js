@@ -1,226 +1,205 @@
 // One program and its console. The program is the console tool itself,
-// built for WebAssembly (createCogmarrow); this is its terminal: it takes
-// the lines the page enters, echoes them where the output stands, and hands
-// them over as the program reads. To bring a kept run back it enters the
-// kept batches again, each where it went in the first time, and the
-// program says everything anew.
+// built for WebAssembly (createCogmarrow); this is its terminal, and the
+// one owner of the run: the lines the program has read, in the batches
+// they were entered in (a pasted column is one).
+//
+// A batch goes in when the program next reads with nothing of an earlier
+// batch left: it is echoed there, after everything the program has written,
+// as a terminal echoes pasted text ahead of the prompts it answers. A batch
+// entered while the program is still taking an earlier one waits, echo and
+// all. So a fresh program given a kept run shows the run as it was shown
+// the first time, and the levels left are known from the run alone.
 //
 // A program passes through its phases in order: 'loading' until it runs,
-// 'catching-up' while kept batches go in, 'asking' for the player's lines,
-// 'final-wait' for one key, then 'over' (or 'stopped' if it failed). Once
-// `replace` is called nothing of it reaches the page any more.
-/* exported CogmarrowProgram */
-var CogmarrowProgram = (function () {
+// 'catching-up' while the kept run goes in, 'asking' for the player's lines,
+// 'final-wait' for one key, then 'over' (or 'stopped' if it failed, or
+// 'unsupported' if it could not run at all). It tells the page what happens
+// through one callback, `tell(event, detail)`: 'output' (text), 'echo'
+// (text), 'caught-up', 'idle', 'final-wait', 'report' ({name, bytes,
+// fresh}) and 'ended' (phase). Once `replace` is called it tells nothing more.
+const CogmarrowProgram = (() => {
   'use strict';
-  var encoder = new TextEncoder();
-  var NOT_ASCII = /[\u0080-\uffff]/;
-  var DIGIT = /[0-9]/;
+  const LEVELS = 42;
+  const encoder = new TextEncoder();
+  // Every line the page lets in holds at most one time, in digits 0 to 9.
+  const timesIn = (lines) => lines.filter((line) => /[0-9]/.test(line)).length;
 
-  function byteLength(line) {
-    return NOT_ASCII.test(line) ? encoder.encode(line).length + 1 : line.length + 1;
-  }
-
-  // What the page is told: each call goes to `hooks` while the program is
-  // the page's, and nowhere once it has been replaced.
-  function tell(tty, name) {
-    if (!tty.replaced) {
-      tty.hooks[name].apply(null, Array.prototype.slice.call(arguments, 2));
+  class Program {
+    constructor(run, tell) {
+      this.phase = 'loading';
+      this.tell = tell;
+      this.read = [];
+      this.waiting = run.map((batch) => batch.slice());
+      this.kept = run.length;
+      this.echoed = [];
+      this.rest = null;
+      this.reader = null;
+      this.keyWaiter = null;
+      this.bytes = [];
+      this.decoder = new TextDecoder('utf-8');
+      this.load();
     }
-  }
 
-  // Output comes a byte at a time and goes to the page once the program
-  // pauses.
-  function flush(tty) {
-    tty.flushQueued = false;
-    if (tty.bytes.length > 0) {
-      var text = tty.decoder.decode(new Uint8Array(tty.bytes), {stream: true});
-      tty.bytes = [];
-      tell(tty, 'output', text);
+    say(event, detail) {
+      if (this.tell) {
+        this.tell(event, detail);
+      }
     }
-  }
 
-  // Lines go in echoed after everything the program has written so far.
-  function put(tty, lines) {
-    flush(tty);
-    tell(tty, 'echo', lines.join('\n') + '\n');
-    for (var i = 0; i < lines.length; ++i) {
-      tty.queue.push(lines[i]);
+    // Output comes a byte at a time and goes to the page once the program
+    // pauses.
+    write(byte) {
+      if (this.bytes.length === 0) {
+        queueMicrotask(() => this.flush());
+      }
+      this.bytes.push(byte & 0xff);
     }
-    if (tty.reader) {
-      give(tty);
+    flush() {
+      if (this.bytes.length > 0) {
+        const text = this.decoder.decode(new Uint8Array(this.bytes), {stream: true});
+        this.bytes = [];
+        this.say('output', text);
+      }
     }
-  }
 
-  // A read gets what fits of the queued lines, but never goes past a line
-  // with a digit: a line without one cannot complete a time. So when the
-  // program stops reading at the final wait, every line it was handed is
-  // one it read, and those still queued are the ones it never saw.
-  function give(tty) {
-    var size = tty.reader.size;
-    var bytes;
-    if (tty.unread) {
-      bytes = tty.unread;
-    } else {
-      var taken = [];
-      var length = 0;
-      while (tty.head < tty.queue.length) {
-        var line = tty.queue[tty.head];
-        var lineLength = byteLength(line);
-        if (taken.length > 0 && length + lineLength > size) {
-          break;
+    // The program reads: the rest of the batch in hand, or the next batch,
+    // or, with none, the player is waited for.
+    serve(size, resolve) {
+      this.reader = {size, resolve};
+      if (this.rest === null && this.echoed.length === 0) {
+        this.flush();
+        if (this.waiting.length === 0) {
+          this.caughtUp('asking');
+          this.say('idle');
+          return;
         }
-        taken.push(line);
-        length += lineLength;
-        tty.head += 1;
-        if (DIGIT.test(line)) {
-          break;
+        const batch = this.waiting.shift();
+        this.read.push([]);
+        this.echoed = batch;
+        this.say('echo', batch.map((line) => `${line}\n`).join(''));
+      }
+      this.hand();
+    }
+
+    // A read gets what fits of the batch, but never goes past a line with
+    // a time: the program may stop reading at that one (the last level), so
+    // every line handed over is a line read.
+    hand() {
+      const {size, resolve} = this.reader;
+      this.reader = null;
+      let bytes = this.rest;
+      if (bytes === null) {
+        const taken = [];
+        let length = 0;
+        while (this.echoed.length > 0) {
+          const line = this.echoed[0];
+          const lineLength = encoder.encode(line).length + 1;
+          if (taken.length > 0 && length + lineLength > size) {
+            break;
+          }
+          taken.push(this.echoed.shift());
+          length += lineLength;
+          if (timesIn([line]) > 0) {
+            break;
+          }
         }
+        this.read[this.read.length - 1].push(...taken);
+        bytes = encoder.encode(taken.map((line) => `${line}\n`).join(''));
       }
-      if (tty.head === tty.queue.length) {
-        tty.queue = [];
-        tty.head = 0;
-      }
-      bytes = encoder.encode(taken.join('\n') + '\n');
+      // A line longer than a read is handed over in parts.
+      this.rest = bytes.length > size ? bytes.subarray(size) : null;
+      resolve(bytes.slice(0, size));
     }
-    // A line longer than a read is handed over in parts.
-    tty.unread = bytes.length > size ? bytes.subarray(size) : null;
-    var resolve = tty.reader.resolve;
-    tty.reader = null;
-    resolve(bytes.slice(0, size));
-  }
 
-  // Kept batches go in when the program asks for input, or at once if they
-  // were entered before the program had written as much as it has now.
-  function replay(tty) {
-    while (tty.replaying.length > 0 &&
-           (tty.reader || tty.replaying[0].at <= tty.written)) {
-      var batch = tty.replaying.shift();
-      put(tty, batch.lines);
-    }
-  }
-
-  function caughtUp(tty, phase) {
-    var was = tty.phase;
-    tty.phase = phase;
-    if (was === 'catching-up') {
-      tell(tty, 'caughtUp');
-    }
-  }
-
-  // The program asks for input: a kept batch, or a line entered while the
-  // run was coming back, or the player.
-  function asked(tty, size, resolve) {
-    tty.reader = {size: size, resolve: resolve};
-    if (tty.unread || tty.head < tty.queue.length) {
-      give(tty);
-      return;
-    }
-    flush(tty);
-    replay(tty);
-    if (!tty.reader) {
-      return;
-    }
-    caughtUp(tty, 'asking');
-    if (tty.waiting.length > 0) {
-      enter(tty, tty.waiting.shift());
-    } else {
-      tell(tty, 'idle');
-    }
-  }
-
-  // Lines the player enters go in now, or once the run has come back.
-  function enter(tty, lines) {
-    if (tty.phase === 'loading' || tty.phase === 'catching-up') {
-      tty.waiting.push(lines);
-    } else if (tty.phase === 'asking') {
-      tell(tty, 'entered', tty.written, lines);
-      put(tty, lines);
-    }
-  }
-
-  // As on a terminal, lines typed ahead of the final wait are dropped, so
-  // that a key pressed early cannot end it unseen; the page is told how
-  // many lines the program never read.
-  function waitForKey(tty, resolve) {
-    var unread = tty.replaying.reduce(function (sum, batch) {
-      return sum + batch.lines.length;
-    }, tty.queue.length - tty.head);
-    tty.queue = [];
-    tty.head = 0;
-    tty.unread = null;
-    tty.replaying = [];
-    tty.waiting = [];
-    flush(tty);
-    caughtUp(tty, 'final-wait');
-    tty.keyWaiter = resolve;
-    tell(tty, 'finalWait', unread);
-  }
-
-  function pressKey(tty) {
-    if (tty.phase === 'final-wait' && tty.keyWaiter) {
-      var resolve = tty.keyWaiter;
-      tty.keyWaiter = null;
-      resolve();
-    }
-  }
-
-  function end(tty, phase) {
-    flush(tty);
-    tty.phase = phase;
-    tell(tty, 'ended', phase);
-  }
-
-  // A fresh program, given `batches` (a kept run) before it is the player's.
-  // `hooks`: output(text), echo(text), entered(at, lines), caughtUp(),
-  // idle(), finalWait(unread), report(name, bytes, fresh), ended(phase).
-  function start(batches, hooks) {
-    var tty = {phase: 'loading', hooks: hooks, replaced: false, replaying: batches.slice(),
-      waiting: [], queue: [], head: 0, unread: null, reader: null, keyWaiter: null,
-      written: 0, bytes: [], flushQueued: false, decoder: new TextDecoder('utf-8')};
-    function output(byte) {
-      tty.written += 1;
-      tty.bytes.push(byte & 0xff);
-      if (!tty.flushQueued) {
-        tty.flushQueued = true;
-        queueMicrotask(function () { flush(tty); });
+    caughtUp(phase) {
+      const was = this.phase;
+      this.phase = phase;
+      if (was === 'catching-up') {
+        this.say('caught-up');
       }
     }
-    var emscriptenModule = {
-      preRun: [function () {
-        emscriptenModule.FS.init(null, output, output);
-        tty.phase = 'catching-up';
-        replay(tty);
-      }],
-      webConsole: {
-        readInput: function (size) {
-          return new Promise(function (resolve) { asked(tty, size, resolve); });
+
+    // As on a terminal, lines typed ahead of the final wait are dropped, so
+    // that a key pressed early cannot end it unseen; they were never read,
+    // so they are not part of the run.
+    waitForKey(resolve) {
+      this.waiting = [];
+      this.echoed = [];
+      this.rest = null;
+      this.flush();
+      this.caughtUp('final-wait');
+      this.keyWaiter = resolve;
+      this.say('final-wait');
+    }
+
+    end(phase) {
+      this.flush();
+      this.phase = phase;
+      this.say('ended', phase);
+    }
+
+    load() {
+      const module = {
+        preRun: [() => {
+          module.FS.init(null, (byte) => this.write(byte), (byte) => this.write(byte));
+          this.phase = 'catching-up';
+        }],
+        webConsole: {
+          readInput: (size) => new Promise((resolve) => this.serve(size, resolve)),
+          hasKeyboard: () => true,
+          waitForKey: () => new Promise((resolve) => this.waitForKey(resolve)),
+          // A report that a kept run made again was offered the first time.
+          offerReport: (name) => this.say('report',
+              {name, bytes: module.FS.readFile(name), fresh: this.read.length > this.kept}),
         },
-        hasKeyboard: function () { return true; },
-        waitForKey: function () {
-          return new Promise(function (resolve) { waitForKey(tty, resolve); });
-        },
-        // A report that a kept run made again was offered the first time.
-        offerReport: function (name) {
-          tell(tty, 'report', name, emscriptenModule.FS.readFile(name), tty.phase === 'asking');
+        onExit: () => this.end('over'),
+        // A program that never ran could not be compiled: WebAssembly is
+        // switched off or refused here.
+        onAbort: () => this.end(this.phase === 'loading' ? 'unsupported' : 'stopped'),
+      };
+      createCogmarrow(module);
+    }
+
+    // Waiting for the player, with nothing of the player's in hand.
+    get idle() {
+      return this.phase === 'final-wait' || (this.phase === 'asking' && this.reader !== null);
+    }
+    // The lines read, in their batches: what the tab keeps.
+    get run() {
+      return this.read.filter((batch) => batch.length > 0).map((batch) => batch.slice());
+    }
+    // Counted from the run and what waits to go in, never from what the
+    // program has shown so far.
+    get levelsLeft() {
+      if (this.phase === 'final-wait' || this.phase === 'over') {
+        return 0;
+      }
+      return LEVELS - timesIn([...this.read.flat(), ...this.echoed, ...this.waiting.flat()]);
+    }
+
+    enter(lines) {
+      if (['loading', 'catching-up', 'asking'].includes(this.phase)) {
+        this.waiting.push(lines.slice());
+        if (this.reader && this.rest === null && this.echoed.length === 0) {
+          this.serve(this.reader.size, this.reader.resolve);
         }
-      },
-      onExit: function () { end(tty, 'over'); },
-      // A program that never ran could not be compiled: WebAssembly is
-      // switched off or refused here.
-      onAbort: function () { end(tty, tty.phase === 'loading' ? 'unsupported' : 'stopped'); }
-    };
-    createCogmarrow(emscriptenModule);
-    return {
-      get phase() { return tty.phase; },
-      // Waiting for the player, with nothing of the player's in hand.
-      get idle() {
-        return tty.phase === 'final-wait' || (tty.phase === 'asking' && tty.reader !== null);
-      },
-      enter: function (lines) { enter(tty, lines); },
-      pressKey: function () { pressKey(tty); },
-      replace: function () { tty.replaced = true; }
-    };
+      }
+    }
+    pressKey() {
+      if (this.phase === 'final-wait' && this.keyWaiter) {
+        const resolve = this.keyWaiter;
+        this.keyWaiter = null;
+        resolve();
+      }
+    }
+    replace() {
+      this.tell = null;
+    }
   }
 
-  return {start: start};
+  return {start: (run, tell) => new Program(run, tell)};
 })();
+
+if (typeof module === 'object') {
+  module.exports = CogmarrowProgram;
+}

@@ -3,12 +3,12 @@
 // report is also shown on the page, where it can be copied or saved again
 // whatever became of the download.
 /* exported CogmarrowReport */
-var CogmarrowReport = (function () {
+const CogmarrowReport = (() => {
   'use strict';
-  var report = document.getElementById('report');
-  var reportText = document.getElementById('report-text');
-  var saveLink = document.getElementById('save-link');
-  var copied = document.getElementById('copied');
+  const report = document.getElementById('report');
+  const reportText = document.getElementById('report-text');
+  const saveLink = document.getElementById('save-link');
+  const copied = document.getElementById('copied');
 
   // Shows the report and, if `download`, asks the browser to save it. It
   // takes its share of the screen, and the introduction makes room; the
@@ -38,20 +38,20 @@ var CogmarrowReport = (function () {
   // asks the player and was told no), the report is selected instead, for
   // the player to copy with the keyboard or the menu. A read-only text box
   // gives them the report's exact text, first empty line and all.
-  document.getElementById('copy').addEventListener('click', function () {
-    var copying = reportText.value;
-    function selectReport() {
+  document.getElementById('copy').addEventListener('click', () => {
+    const copying = reportText.value;
+    const selectReport = () => {
       reportText.focus();
       reportText.select();
       copied.textContent = 'The report is selected: copy it with Ctrl+C ' +
         '(Command-C on a Mac) or the menu.';
-    }
+    };
     copied.textContent = '';
     if (!navigator.clipboard || !navigator.clipboard.writeText) {
       selectReport();
       return;
     }
-    navigator.clipboard.writeText(copying).then(function () {
+    navigator.clipboard.writeText(copying).then(() => {
       // A report taken back or made anew meanwhile is not what was copied.
       if (!report.hidden && reportText.value === copying) {
         copied.textContent = 'Copied.';
@@ -59,8 +59,6 @@ var CogmarrowReport = (function () {
     }, selectReport);
   });
 
-  return {offer: offer, hide: hide,
-    shown: function () { return !report.hidden; },
-    contains: function (node) { return report.contains(node); },
-    focus: function () { reportText.focus(); }};
+  return {offer, hide, shown: () => !report.hidden,
+    contains: (node) => report.contains(node), focus: () => reportText.focus()};
 })();

@@ -2,17 +2,16 @@
 // lines entered, appended as they come and never edited. Also the field's
 // description, which follows the last thing the program asked.
 /* exported CogmarrowTranscript */
-var CogmarrowTranscript = (function () {
+const CogmarrowTranscript = (() => {
   'use strict';
-  var transcript = document.getElementById('transcript');
-  var asked = document.getElementById('asked');
-  var PROMPT_END = '*** then press Enter\n';
+  const transcript = document.getElementById('transcript');
+  const asked = document.getElementById('asked');
 
   // Text is appended as it comes, but the transcript scrolls to its end at
   // most once a frame: scrolling asks the browser for a fresh layout, and
   // one per line would make a long pasted column take minutes.
-  var scrollQueued = false;
-  var atEnd = true;
+  let scrollQueued = false;
+  let atEnd = true;
   function scrollToEnd() {
     scrollQueued = false;
     transcript.scrollTop = transcript.scrollHeight;
@@ -25,17 +24,15 @@ var CogmarrowTranscript = (function () {
   // there; one the player scrolled up in stays where it was. A scroll
   // event that arrives after a resize, before the observer has seen it,
   // comes from a scroll made at the old size, and is not the player's say.
-  var observedSize = '';
-  function size() {
-    return transcript.clientWidth + 'x' + transcript.clientHeight;
-  }
-  transcript.addEventListener('scroll', function () {
+  let observedSize = '';
+  const size = () => `${transcript.clientWidth}x${transcript.clientHeight}`;
+  transcript.addEventListener('scroll', () => {
     if (size() === observedSize) {
       atEnd = transcript.scrollTop + transcript.clientHeight >= transcript.scrollHeight - 2;
     }
   });
   if (window.ResizeObserver) {
-    new ResizeObserver(function () {
+    new ResizeObserver(() => {
       observedSize = size();
       if (atEnd) {
         scrollToEnd();
@@ -53,14 +50,11 @@ var CogmarrowTranscript = (function () {
   // The field's description is the last line the program wrote that has
   // words: the prompt now answered, or the final wait. Output may stop
   // mid-line, so the line it stopped in is read again with what follows.
-  var unfinished = '';
-  var prompts = 0;
+  let unfinished = '';
   function output(text) {
-    var since = unfinished + text;
-    var lines = since.split('\n');
-    prompts += since.split(PROMPT_END).length - 1;
+    const lines = (unfinished + text).split('\n');
     unfinished = lines[lines.length - 1];
-    var worded = lines.filter(function (line) { return /\w/.test(line); });
+    const worded = lines.filter((line) => /\w/.test(line));
     if (worded.length > 0) {
       asked.textContent = worded[worded.length - 1].replace(/\*+/g, ' ').replace(/ +/g, ' ').trim();
     }
@@ -75,18 +69,14 @@ var CogmarrowTranscript = (function () {
     transcript.textContent = '';
     asked.textContent = '';
     unfinished = '';
-    prompts = 0;
     atEnd = true;
   }
-  function caughtUp() {
-    requestAnimationFrame(function () {
-      requestAnimationFrame(function () { transcript.setAttribute('aria-live', 'polite'); });
-    });
-  }
-  function over() {
+  const caughtUp = () => requestAnimationFrame(() => requestAnimationFrame(() =>
+    transcript.setAttribute('aria-live', 'polite')));
+  // Once the run is over the field asks for nothing.
+  const clearAsked = () => {
     asked.textContent = '';
-  }
+  };
 
-  return {output: output, echo: show, restart: restart, caughtUp: caughtUp, over: over,
-    prompts: function () { return prompts; }};
+  return {output, echo: show, restart, caughtUp, clearAsked};
 })();

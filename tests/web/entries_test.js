@@ -1,6 +1,7 @@
-// The page's entries without a browser: which pasted columns go in and
-// why the others do not, the kept run read back only as the page wrote
-// it, and lines taken back across pasted batches.
+// The page's entries without a browser: which lines go in and why the
+// others do not, typed or as a column's row; columns against the levels
+// left; a dropped file read as text; the kept run read back only as the
+// page wrote it.
 //
 //   node --test tests/web/entries_test.js
 'use strict';
@@ -15,83 +16,112 @@ function storage(refuse = false) {
     setItem: (k, v) => (refuse ? assert.fail('refused') : items.set(k, String(v))),
     removeItem: (k) => items.delete(k)};
 }
-const NONE = {run: Entries.emptyRun(), text: '', held: []};
+const NONE = {run: [], text: ''};
 const times = Array.from({length: 42}, (_, i) => String(100 + i * 20));
 const withRow5 = (row) => [...times.slice(0, 4), row, ...times.slice(5), ''];
 
-test('a column the program would misread enters nothing, and says why', () => {
-  for (const [rows, why] of [
-    [withRow5('1015'), 'pasted row 5 ("1015") is above 999'],
-    [withRow5('0056'), 'pasted row 5 ("0056") has more than three digits'],
-    [withRow5('1 100'), 'pasted row 5 ("1 100") holds two numbers'],
-    ...['1.10', '9.23', '1m10s', '1. 923', '56abc', '+56'].map((row) =>
-      [withRow5(row), `pasted row 5 ("${row}") is not digits only`]),
-    [withRow5('٩٢٣'), 'pasted row 5 ("٩٢٣") has a digit other than 0 to 9'],
-    [withRow5('９２３'), 'pasted row 5 ("９２３") has a digit other than 0 to 9'],
-    [['1\t56', '2\t923', ''], 'pasted row 1 ("1 56") has numbers in more than one column'],
-    // The last row, which would wait in the field, counts too.
-    [['56', '923', '9:23'], 'pasted row 3 ("9:23") is a clock time'],
-    [['7', ...times, ''], 'the pasted column holds 43 times, but 42 levels are left'],
+// Each line, and why it is refused ('' where it goes in): typed, and as
+// row 5 of a column, it is judged alike.
+const LINES = [
+  ['56', ''], ['  7', ''], ['56abc', ''], ['56*', ''], ['56 s', ''], ['923\t', ''],
+  ['', ''], ['abc', ''], ['-', ''],
+  ['1015', 'is above 999: type 975 for 10:15'],
+  ['2000', 'is above 999, the most one time holds'],
+  ['0056', 'has 4 digits: type 56'],
+  ['1:23', 'is a clock time: type 123 for 1:23'],
+  ['11:00', 'is a clock time above 10:39'],
+  ['6:34:06', 'is a clock time of an hour or more'],
+  ['9.23', 'is not a whole number'],
+  ['12 3', 'holds two numbers'], ['1m10s', 'holds two numbers'], ['1. 923', 'holds two numbers'],
+  ['56\t1015\t923', 'has numbers in more than one cell'],
+  ['+5', 'has a sign'], ['-5', 'has a sign'],
+  ['x923', 'has text before its digits'],
+  ['٩٢٣', 'has a digit other than 0 to 9'], ['９２３', 'has a digit other than 0 to 9'],
+  ['\u00a056', 'has a no-break space in it'], ['\ufeff56', 'has a byte-order mark in it'],
+  ['5\u200d6', 'has an invisible character (U+200D) in it'],
+];
+
+test('a line goes in only as the one time it was meant as', () => {
+  for (const [line, why] of LINES) {
+    const shown = `"${line.replace(/\t/g, ' ')}"`;
+    assert.equal(Entries.refusal(line).startsWith(`Not entered: ${shown} ${why}`), why !== '',
+        JSON.stringify(line));
+    const plan = Entries.planColumn(withRow5(line), 42);
+    assert.equal(plan.refused.startsWith(
+        `Nothing was entered: row 5 of the column, ${shown}, ${why}`), why !== '',
+    JSON.stringify(line));
+  }
+  // However long the row, its quote is cut.
+  assert.match(Entries.refusal(`1 ${'x'.repeat(60)} 2`), /^Not entered: "1 x{38}…" holds two/);
+});
+
+test('a column goes in whole, without its rows that hold no time', () => {
+  for (const [rows, left, open, lines, field] of [
+    // Headers, empty rows and a sheet's Tabs cost nothing.
+    [['Time', '', ' 56\t', '\t', '923', ''], 42, false, [' 56\t', '923'], ''],
+    // Without a line end the last row waits in the field.
+    [['56', '923', '007'], 42, true, ['56', '923'], '007'],
+    [['56', 'by'], 42, true, ['56'], 'by'],
+    // Past the last level: a total row, even a clock time, is never read.
+    [[...times, '', 'Total\t6:34:06', ''], 42, false, times, ''],
+    [['56', '923'], 2, true, ['56'], '923'],
+    [['', '', ''], 0, false, [], ''],
   ]) {
-    assert.ok(Entries.planPaste(rows, 42).refused.startsWith(`Nothing was entered: ${why}`),
+    assert.deepEqual(Entries.planColumn(rows, left, open), {refused: '', lines, field},
         JSON.stringify(rows));
   }
-});
-
-test('a plain column goes in; rows after the last level\'s time are left out', () => {
-  for (const [rows, left, enter, toField, count] of [
-    // Headers, empty rows, blanks and a spreadsheet's Tabs go in as typed.
-    [['Time', '', ' 56\t', '\t', '923', ''], 42, 5, true, 2],
-    [['56', '923', '007'], 42, 2, true, 2],
-    // Past the last level: a total row, even a clock time, is never read.
-    [[...times, '', 'Total\t6:34:06', ''], 42, 42, false, 42],
-    [['56', '923'], 2, 1, true, 1],
+  for (const [rows, left, why] of [
+    [['7', ...times, ''], 42, 'the column holds 43 times, but 42 levels are left'],
+    [['56', '923', ''], 1, 'the column holds 2 times, but 1 level is left'],
+    // The last row, which would wait in the field, counts too.
+    [['56', '923', '9:23'], 42, 'row 3 of the column, "9:23", is a clock time'],
   ]) {
-    assert.deepEqual(Entries.planPaste(rows, left),
-        {refused: '', enter, toField, times: count}, JSON.stringify(rows));
+    assert.ok(Entries.planColumn(rows, left, true).refused.startsWith(
+        `Nothing was entered: ${why}`), JSON.stringify(rows));
   }
 });
 
-test('Undo takes back a line at a time across batches; unread lines are dropped', () => {
-  const run = Entries.emptyRun();
-  Entries.add(run, 10, ['56']);
-  Entries.add(run, 20, ['', '923', '']);
-  assert.deepEqual([Entries.takeBack(run), Entries.takeBack(run)], ['', '923']);
-  Entries.dropUnread(run, 1);
-  assert.deepEqual(run.batches, [{at: 10, lines: ['56']}]);
+test('a file of times reads as the console programs read it', () => {
+  const text = '56\r\n923\r\n';
+  for (const bytes of [Buffer.from(text), Buffer.from(`\ufeff${text}`),
+    Buffer.from(`\ufeff${text}`, 'utf16le'),
+    Buffer.from(`\ufeff${text}`, 'utf16le').swap16()]) {
+    assert.deepEqual(Entries.rowsOf(Entries.decodeFile(new Uint8Array(bytes))),
+        ['56', '923', ''], bytes.toString('hex'));
+  }
+  assert.deepEqual(Entries.rowsOf('56\u2028923\r100\u0085'), ['56', '923', '100', '']);
 });
 
-test('the kept run comes back as written, and small whatever was pasted', () => {
+test('the kept run comes back as written, and small whatever its size', () => {
   const tab = storage();
-  const run = Entries.emptyRun();
-  Entries.add(run, 500, ['56', ...Array(1048576).fill(''), '923']);
-  Entries.add(run, 600, ['1 2']);
-  assert.ok(Entries.keepRun(tab, run) && Entries.keepField(tab, '7', ['77']));
-  assert.ok([...tab.items.values()].join('').length < 200, 'a column of empty rows kept whole');
-  assert.deepEqual(Entries.kept(tab), {run, text: '7', held: ['77']});
+  const run = [['56', ...Array(1000).fill('')], ['923']];
+  assert.ok(Entries.keepRun(tab, run) && Entries.keepField(tab, '7'));
+  assert.ok([...tab.items.values()].join('').length < 100, 'repeated lines kept whole');
+  assert.deepEqual(Entries.restore(tab), {run, text: '7'});
   // A refused write says so, and forgetting leaves nothing half kept.
   assert.equal(Entries.keepRun(storage(true), run), false);
   Entries.forget(tab);
-  assert.deepEqual(Entries.kept(tab), NONE);
+  assert.deepEqual([Entries.restore(tab), tab.items.size], [NONE, 0]);
 });
 
 test('a kept run the page did not write is refused whole', () => {
-  const good = {at: 5, runs: [['56', 1]]};
+  const good = [['56', 1]];
   for (const [key, value] of [
     ['run', 'not json'],
     ['run', {batches: []}],
-    ['run', [good, {at: 4, runs: [['56', 1]]}]],
-    ['run', [{at: 5, runs: []}]],
-    ['run', [{at: 5, runs: [['56\n923', 1]]}]],
-    ['run', [{at: 5, runs: [['56', 0]]}]],
-    ['run', [{at: 5, runs: [[56, 1]]}]],
-    ['field', {text: '1\r2', held: []}],
-    ['field', {text: '1', held: [7]}],
+    ['run', [good, []]],
+    ['run', [[['56\n923', 1]]]],
+    ['run', [[['56', 0]]]],
+    ['run', [[[56, 1]]]],
+    // Lines the page would not have let in, and more times than levels.
+    ['run', [[['1015', 1]]]],
+    ['run', [[['56', 43]]]],
+    ['field', '1\r2'],
   ]) {
     const tab = storage();
-    tab.setItem('cogmarrow-igt run v2', JSON.stringify([good]));
-    tab.setItem('cogmarrow-igt field v2', JSON.stringify({text: '1', held: []}));
-    tab.setItem(`cogmarrow-igt ${key} v2`, typeof value === 'string' ? value : JSON.stringify(value));
-    assert.deepEqual([Entries.kept(tab), tab.items.size], [NONE, 0], JSON.stringify(value));
+    tab.setItem('cogmarrow-igt run v3', JSON.stringify([good]));
+    tab.setItem('cogmarrow-igt field v3', '1');
+    tab.setItem(`cogmarrow-igt ${key} v3`, typeof value === 'string' ? value : JSON.stringify(value));
+    assert.deepEqual([Entries.restore(tab), tab.items.size], [NONE, 0], JSON.stringify(value));
   }
 });
