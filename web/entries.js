@@ -22,55 +22,39 @@ const CogmarrowEntries = (() => {
   const holdsTime = (line) => ANY_DIGIT.test(line);
   const goesIn = (line) => !holdsTime(line) || TIME_LINE.test(line);
 
-  // 1015 meant as 10:15 is 975: the minutes digit holds 9 at most, and the
-  // seconds digits carry the rest.
-  function asEntry(minutes, seconds) {
+  // What to type for minutes:seconds, if one time holds it: 10:15 is 975,
+  // as the minutes digit holds 9 at most and the seconds carry the rest.
+  function typedAs(minutes, seconds, otherwise) {
     const total = minutes * 60 + seconds;
-    if (seconds > 59 || total > 639) {
-      return null;
-    }
-    return total >= 540 ? 900 + total - 540 : Math.floor(total / 60) * 100 + total % 60;
+    const entry = total >= 540 ? 900 + total - 540 : Math.floor(total / 60) * 100 + total % 60;
+    return seconds > 59 ? '' : total > 639 ? otherwise :
+      `: type ${entry} for ${minutes}:${String(seconds).padStart(2, '0')}`;
   }
-  const suggest = (minutes, seconds, shown, otherwise) => {
-    const entry = asEntry(minutes, seconds);
-    return entry === null ? otherwise : `: type ${entry} for ${shown}`;
-  };
 
   // Why a line with a digit does not go in, and what to type instead.
   function whyRefused(line) {
-    const firstDigit = line.search(ANY_DIGIT);
-    const beforeLast = line.slice(0, line.length - line.split('').reverse().join('').search(ANY_DIGIT));
-    const hidden = [...beforeLast].find((c) => /[\p{Cf}\p{Z}]/u.test(c) && c !== ' ');
-    const lead = line.slice(0, firstDigit).replace(/^[ \t]+/, '');
+    const hidden = [...line.replace(/\P{Nd}*$/u, '')].find((c) => /[\p{Cf}\p{Z}]/u.test(c) && c !== ' ');
+    const lead = line.slice(0, line.search(ANY_DIGIT)).replace(/^[ \t]+/, '');
     const clock = /([0-9]+)[ \t]*:[ \t]*([0-9]{2})(?![0-9])/.exec(line);
-    const digits = /[0-9]+/.exec(line);
+    const digits = /^[ \t]*([0-9]{4,})/.exec(line);
+    const most = ', the most one time holds';
     if (/[^\P{Nd}0-9]/u.test(line)) {
       return 'has a digit other than 0 to 9, which the program cannot read';
-    }
-    if (hidden) {
+    } else if (hidden) {
       return `has ${INVISIBLE[hidden] || `an invisible character (U+${hidden.codePointAt(0)
         .toString(16).toUpperCase().padStart(4, '0')})`} in it`;
-    }
-    if (/[+-]$/.test(lead)) {
+    } else if (/[+-]$/.test(lead)) {
       return 'has a sign: type the digits alone';
-    }
-    if (lead !== '') {
+    } else if (lead !== '') {
       return 'has text before its digits, so the program would skip the whole line';
-    }
-    if (clock) {
-      const [shown, minutes, seconds] = clock;
+    } else if (clock) {
       return /:[ \t]*[0-9]+[ \t]*:/.test(line) ? 'is a clock time of an hour or more' :
-        `is a clock time${suggest(Number(minutes), Number(seconds), shown,
-          seconds > 59 ? '' : ' above 10:39, the most one time holds')}`;
-    }
-    if (digits.index === firstDigit && digits[0].length > 3) {
-      const value = Number(digits[0]);
-      return value > 999 ? `is above 999${suggest(Math.floor(value / 100),
-        value % 100, `${Math.floor(value / 100)}:${digits[0].slice(-2)}`,
-        ', the most one time holds')}` :
-        `has ${digits[0].length} digits: type ${value}`;
-    }
-    if (/^[ \t]*[0-9]+\.[0-9]/.test(line)) {
+        `is a clock time${typedAs(Number(clock[1]), Number(clock[2]), ` above 10:39${most}`)}`;
+    } else if (digits) {
+      const value = Number(digits[1]);
+      return value > 999 ? `is above 999${typedAs(Math.floor(value / 100), value % 100, most)}` :
+        `has ${digits[1].length} digits: type ${value}`;
+    } else if (/^[ \t]*[0-9]+\.[0-9]/.test(line)) {
       return 'is not a whole number';
     }
     return /[0-9][^\t]*\t.*[0-9]/.test(line) ? 'has numbers in more than one cell' :
@@ -146,19 +130,11 @@ const CogmarrowEntries = (() => {
   // their count.
   const RUN_KEY = 'cogmarrow-igt run v3';
   const FIELD_KEY = 'cogmarrow-igt field v3';
-  const OLD_KEYS = ['cogmarrow-igt run v2', 'cogmarrow-igt field v2'];
 
-  function encodeRun(run) {
-    return JSON.stringify(run.map((batch) => batch.reduce((runs, line) => {
-      const last = runs[runs.length - 1];
-      if (last && last[0] === line) {
-        last[1] += 1;
-      } else {
-        runs.push([line, 1]);
-      }
-      return runs;
-    }, [])));
-  }
+  const encodeRun = (run) => JSON.stringify(run.map((batch) => batch.reduce((runs, line) => {
+    const last = runs[runs.length - 1];
+    return last?.[0] === line ? (last[1] += 1, runs) : [...runs, [line, 1]];
+  }, [])));
   const isLine = (value) => typeof value === 'string' && !/[\r\n]/.test(value) && goesIn(value);
   const isCount = (value) => Number.isSafeInteger(value) && value >= 1 && value <= 1 << 20;
   // What the tab holds is read as this page wrote it, or not at all: each
@@ -193,7 +169,7 @@ const CogmarrowEntries = (() => {
   // A run that cannot be kept whole is not kept at all, so that a reload
   // never brings back part of it as if it were all.
   function forget(storage) {
-    [RUN_KEY, FIELD_KEY, ...OLD_KEYS].forEach((key) => store(storage, key, null));
+    [RUN_KEY, FIELD_KEY].forEach((key) => store(storage, key, null));
   }
   // The run and the field's text as the tab kept them, or a new run.
   function restore(storage) {
@@ -202,7 +178,6 @@ const CogmarrowEntries = (() => {
       const run = runText === null ? [] : decodeRun(runText);
       const text = storage.getItem(FIELD_KEY) ?? '';
       if (run && !/[\r\n]/.test(text)) {
-        OLD_KEYS.forEach((key) => store(storage, key, null));
         return {run, text};
       }
     } catch {

@@ -1,23 +1,19 @@
 // The page around the program: the field and every way a line reaches it,
 // the notes, Undo and Start over, and the one place where events are
 // bound. The page never edits the transcript or works out a time, and owns
-// no run of its own: the program's console does (program.js), and the page
-// keeps what it says in the tab, so that a run outlives a reload or a
-// crash. To bring a run back, take a line back or start over, a fresh
-// program is given the run and says all anew.
+// no run: the program's console does (program.js), and the page keeps what
+// it records in the tab, so that a run outlives a reload or a crash. To
+// bring a run back, take a line back or start over, a fresh program is
+// given the run and says all anew.
 (() => {
   'use strict';
   const Entries = CogmarrowEntries;
   const Transcript = CogmarrowTranscript;
   const Report = CogmarrowReport;
   const byId = (id) => document.getElementById(id);
-  const form = byId('entry');
-  const field = byId('line');
+  const [form, field, undoButton, startOverButton, confirmBox, entryNote] =
+    ['entry', 'line', 'undo', 'start-over', 'confirm', 'entry-note'].map(byId);
   const enterButton = form.querySelector('button');
-  const undoButton = byId('undo');
-  const startOverButton = byId('start-over');
-  const confirmBox = byId('confirm');
-  const entryNote = byId('entry-note');
   // A browser set to keep no site data may refuse even to hand storage out.
   let storage = null;
   try {
@@ -63,54 +59,52 @@
     confirmBox.hidden = confirmBox.hidden || startOverButton.disabled;
   }
 
-  // The field is switched off at the end; a keyboard player goes on from
-  // the report, if there is one, rather than from the top of the page. A
-  // run that is over is kept no longer: a reload starts a new one.
-  function ended(phase) {
-    const hadFocus = document.activeElement === field;
-    field.disabled = true;
-    enterButton.disabled = true;
-    byId(phase).hidden = false;
-    if (phase === 'over') {
-      field.value = '';
-      Transcript.clearAsked();
-      Entries.forget(storage);
-    }
-    showActions();
-    if (hadFocus && Report.shown()) {
-      Report.focus();
-    }
-  }
-
-  // What the program's console tells, while it is the page's.
-  function heard(event, detail) {
-    if (event === 'output') {
-      Transcript.output(detail);
-    } else if (event === 'echo') {
-      Transcript.echo(detail);
-    } else if (event === 'caught-up') {
+  // What the program's console tells, while it is the page's. At the end
+  // the field is switched off, and a keyboard player goes on from the
+  // report rather than from the top of the page; a run that is over is
+  // kept no longer, so a reload starts a new one.
+  const heard = {
+    output: Transcript.output,
+    echo: Transcript.echo,
+    'caught-up': () => {
       Transcript.caughtUp();
       say(done());
       // WebKit puts a reloaded field's caret at its start.
       putBack(field.value);
       field.focus();
-    } else if (event === 'idle' || event === 'final-wait') {
+    },
+    idle: () => {
       keepRun(program.run);
-      if (event === 'final-wait') {
-        putBack('');
-        keepField();
-      }
       showActions();
-    } else if (event === 'report') {
-      Report.offer(detail.name, detail.bytes, detail.fresh);
-      if (detail.fresh) {
+    },
+    'final-wait': () => {
+      putBack('');
+      keepField();
+      heard.idle();
+    },
+    report: ({name, bytes, fresh}) => {
+      Report.offer(name, bytes, fresh);
+      if (fresh) {
         say('Your browser was asked to save Results.txt; if none arrived, ' +
           'copy or save the report below.');
       }
-    } else if (event === 'ended') {
-      ended(detail);
-    }
-  }
+    },
+    ended: (phase) => {
+      const hadFocus = document.activeElement === field;
+      field.disabled = true;
+      enterButton.disabled = true;
+      byId(phase).hidden = false;
+      if (phase === 'over') {
+        field.value = '';
+        Transcript.clearAsked();
+        Entries.forget(storage);
+      }
+      showActions();
+      if (hadFocus && Report.shown()) {
+        Report.focus();
+      }
+    },
+  };
 
   // A fresh program on `run`, replacing any other; `then` says what was
   // done, once the program has caught up with the run.
@@ -118,15 +112,16 @@
     if (program) {
       program.replace();
     }
+    note('');
+    say('');
     Transcript.restart();
     Report.hide();
-    ['over', 'stopped'].forEach((id) => {
-      byId(id).hidden = true;
-    });
+    byId('over').hidden = true;
+    byId('stopped').hidden = true;
     field.disabled = false;
     enterButton.disabled = false;
     done = then;
-    program = CogmarrowProgram.start(run, heard);
+    program = CogmarrowProgram.start(run, (event, detail) => heard[event](detail));
     keepRun(run);
     keepField();
     showActions();
@@ -138,113 +133,89 @@
     if (!program || program.phase !== 'final-wait') {
       return false;
     }
-    if (event) {
-      event.preventDefault();
-    }
+    event?.preventDefault();
     field.value = '';
     program.pressKey();
     return true;
   }
 
-  // Every line goes to the program through here, checked as it goes in:
-  // one that the program would read otherwise than the player meant stays
-  // where it is, with a note that says why.
-  function enterLine() {
-    const refused = Entries.refusal(field.value);
-    note(refused);
-    if (!refused) {
-      say('');
-      program.enter([field.value]);
-      putBack('');
-      keepField();
-      showActions();
-    }
-  }
-  // A column (a paste, dropped text, a file) goes in whole or not at all,
-  // against the levels the run has left. Typed text before the caret leads
-  // the first row, and text after it follows the last; `open` when the
-  // last row has no line end, and so waits in the field.
-  function enterColumn(rows, open, intoField) {
-    const before = intoField ? field.value.slice(0, field.selectionStart) : '';
-    const after = intoField ? field.value.slice(field.selectionEnd) : '';
-    rows[0] = before + rows[0];
-    rows[rows.length - 1] += after;
-    const plan = Entries.planColumn(rows, program.levelsLeft, open);
-    note(plan.refused);
-    if (plan.refused) {
-      return;
-    }
+  // Lines go to the program through here, checked as they go in: a line
+  // the program would read otherwise than the player meant stays where it
+  // is, with a note that says why. A column (a paste, dropped text, a
+  // file) goes in whole or not at all, against the levels the run has
+  // left; in the field, text before the caret leads its first row, and text
+  // after it follows the last, which waits in the field without a line end.
+  function enter(lines, fieldText) {
     say('');
-    if (intoField) {
-      putBack(open ? plan.field : after);
+    if (lines.length > 0) {
+      program.enter(lines);
     }
-    if (plan.lines.length > 0) {
-      program.enter(plan.lines);
-    }
+    putBack(fieldText);
     keepField();
     showActions();
   }
   function enterText(text, intoField) {
     const rows = Entries.rowsOf(text);
-    if (rows.length > 1 || !intoField) {
-      enterColumn(rows, rows[rows.length - 1] !== '', intoField);
-      return true;
+    if (rows.length === 1 && intoField) {
+      field.setRangeText(text, field.selectionStart, field.selectionEnd, 'end');
+      keepField();
+      return;
     }
-    return false;
+    const after = intoField ? field.value.slice(field.selectionEnd) : '';
+    rows[0] = (intoField ? field.value.slice(0, field.selectionStart) : '') + rows[0];
+    rows[rows.length - 1] += after;
+    const open = rows[rows.length - 1] !== '';
+    const plan = Entries.planColumn(rows, program.levelsLeft, open);
+    note(plan.refused);
+    if (!plan.refused) {
+      enter(plan.lines, intoField ? (open ? plan.field : after) : field.value);
+    }
   }
 
-  // Keys. A modifier or a lock pressed alone types nothing, so a tty would
-  // not see it, and neither does the final wait. A shortcut (a key with
-  // Ctrl, Command or Alt held: Ctrl+C to copy the report, Ctrl+P to print)
-  // is the browser's, and so is Tab, which moves to Undo and the report,
-  // and a key pressed on a button of the page's or in the report, where it
-  // selects, copies or saves. AltGr types characters, and counts. A key
-  // held down enters or presses nothing a second time.
-  const SILENT_KEYS = ['Shift', 'Control', 'Alt', 'AltGraph', 'Meta', 'OS',
-    'Super', 'Hyper', 'CapsLock', 'NumLock', 'ScrollLock', 'Fn', 'FnLock',
-    'Symbol', 'SymbolLock', 'Tab'];
+  // A modifier or a lock pressed alone types nothing, so a tty would not
+  // see it, and neither does the final wait. A shortcut (Ctrl, Command or
+  // Alt held: Ctrl+C to copy the report) is the browser's, and so are Tab
+  // and a key on a button of the page's or in the report, where it selects,
+  // copies or saves. AltGr types characters, and counts. A key held down
+  // enters or presses nothing a second time.
+  const SILENT_KEYS = ['Shift', 'Control', 'Alt', 'AltGraph', 'Meta', 'OS', 'Super', 'Hyper',
+    'CapsLock', 'NumLock', 'ScrollLock', 'Fn', 'FnLock', 'Symbol', 'SymbolLock', 'Tab'];
   const isShortcut = (event) => (event.ctrlKey || event.metaKey || event.altKey) &&
-    !(event.getModifierState && event.getModifierState('AltGraph'));
+    !event.getModifierState?.('AltGraph');
   document.addEventListener('keydown', (event) => {
     if (event.repeat && (event.key === 'Enter' || event.key === ' ')) {
       event.preventDefault();
     } else if (!event.repeat && !SILENT_KEYS.includes(event.key) && !isShortcut(event) &&
-        !Report.contains(event.target) &&
-        !(event.target instanceof Element && event.target.closest('button'))) {
+        !Report.contains(event.target) && !event.target.closest?.('button')) {
       endWait(event);
     }
   }, true);
-  field.addEventListener('input', (event) => {
-    if (!endWait(event)) {
-      keepField();
-    }
-  });
+  field.addEventListener('input', (event) => endWait(event) || keepField());
   form.addEventListener('submit', (event) => {
     event.preventDefault();
     if (endWait(null) || field.disabled) {
       return;
     }
-    enterLine();
+    const refused = Entries.refusal(field.value);
+    note(refused);
+    if (!refused) {
+      enter([field.value], '');
+    }
     // A tap on the Enter button took the focus, and a phone's keyboard
     // with it; the next time goes into the field again.
     field.focus();
   });
-
-  // A paste with a line end is a column; a row without one goes into the
-  // field as typed, and is checked when it is entered. At the final wait a
-  // paste is the key that ends it.
   field.addEventListener('paste', (event) => {
-    if (endWait(event)) {
+    if (endWait(event) || !event.clipboardData) {
       return;
     }
-    const data = event.clipboardData;
-    const text = data ? data.getData('text/plain') : '';
-    if (text === '' && data && Array.from(data.types).includes('text/html')) {
-      event.preventDefault();
+    event.preventDefault();
+    const text = event.clipboardData.getData('text/plain');
+    if (text === '' && Array.from(event.clipboardData.types).includes('text/html')) {
       note('Nothing was entered: the paste held no plain text to read. ' +
         'Copy the times as text, or paste them into a text editor first.');
-    } else if (enterText(text, true)) {
-      event.preventDefault();
+    } else {
+      enterText(text, true);
     }
   });
   // Text dropped on the page goes in as a paste would; a dropped file of
@@ -252,56 +223,38 @@
   document.addEventListener('dragover', (event) => event.preventDefault());
   document.addEventListener('drop', (event) => {
     event.preventDefault();
+    const file = event.dataTransfer.files[0];
     if (field.disabled || program.phase === 'final-wait') {
       return;
     }
-    const file = event.dataTransfer.files[0];
     if (file) {
-      file.arrayBuffer().then((buffer) => {
-        if (!field.disabled) {
-          enterText(Entries.decodeFile(new Uint8Array(buffer)).replace(/\n?$/, '\n'), false);
-        }
-      });
-    } else if (!enterText(event.dataTransfer.getData('text/plain'), true)) {
-      field.setRangeText(event.dataTransfer.getData('text/plain'), field.selectionStart,
-          field.selectionEnd, 'end');
-      keepField();
+      file.arrayBuffer().then((buffer) => field.disabled ||
+        enterText(`${Entries.decodeFile(new Uint8Array(buffer))}\n`.replace(/\n\n$/, '\n')));
+    } else {
+      enterText(event.dataTransfer.getData('text/plain'), true);
     }
     field.focus();
   });
-
   window.addEventListener('beforeunload', (event) => {
-    if (program && program.run.length > 0 && program.phase !== 'over') {
+    if (program?.run.length > 0 && program.phase !== 'over') {
       event.preventDefault();
       event.returnValue = '';
     }
   });
 
-  // Undo and Start over: a fresh program on what is left of the run.
-  function restart(run, text) {
-    note('');
-    say('');
-    begin(run, () => text);
-  }
-
   // Undo takes back the last line the program read, and puts it in the
   // field to be corrected: the fresh program shows the run as if it had
   // never been entered. A pasted column goes back a row at a time. A field
-  // the player has typed in keeps what was typed; the line taken back is
-  // named instead.
+  // the player has typed in keeps what was typed; the line is named.
   undoButton.addEventListener('click', () => {
     const run = program.run;
     const line = run[run.length - 1].pop();
-    const left = run.filter((batch) => batch.length > 0);
     const named = line === '' ? 'an empty line' : `"${line}"`;
-    const typed = field.value;
-    if (typed === '') {
-      putBack(line);
-    }
-    restart(left, `Took back the last line entered, ${named}; ` +
-      (typed === '' ? 'it is in the field again.' : 'what you typed stays in the field.'));
+    const typed = field.value !== '';
+    putBack(typed ? field.value : line);
+    begin(run.filter((batch) => batch.length > 0), () => `Took back the last line entered, ` +
+      `${named}; ${typed ? 'what you typed stays in the field.' : 'it is in the field again.'}`);
   });
-
   // Start over asks on the page, not in a dialog a browser may suppress.
   startOverButton.addEventListener('click', () => {
     confirmBox.hidden = false;
@@ -312,15 +265,11 @@
     field.focus();
   };
   byId('keep-run').addEventListener('click', closeConfirm);
-  confirmBox.addEventListener('keydown', (event) => {
-    if (event.key === 'Escape') {
-      closeConfirm();
-    }
-  });
+  confirmBox.addEventListener('keydown', (event) => event.key === 'Escape' && closeConfirm());
   byId('clear-run').addEventListener('click', () => {
     confirmBox.hidden = true;
     putBack('');
-    restart([], 'Started over at level 1.');
+    begin([], () => 'Started over at level 1.');
   });
 
   // Without WebAssembly the program cannot run at all: say so before
@@ -333,7 +282,7 @@
   }
   const restored = Entries.restore(storage);
   putBack(restored.text);
-  begin(restored.run, restored.run.length === 0 ? () => '' :
-    () => `Your run was brought back: ${Report.shown() ? 'all 42 times are in. ' +
-      'Copy or save the report below.' : `${Entries.LEVELS - program.levelsLeft} of 42 times are in.`}`);
+  begin(restored.run, () => (restored.run.length === 0 ? '' : Report.shown() ?
+    'Your run was brought back: all 42 times are in. Copy or save the report below.' :
+    `Your run was brought back: ${42 - program.levelsLeft} of 42 times are in.`));
 })();

@@ -1,64 +1,45 @@
-// One program and its console. The program is the console tool itself,
-// built for WebAssembly (createCogmarrow); this is its terminal, and the
-// one owner of the run: the lines the program has read, in the batches
-// they were entered in (a pasted column is one).
+// One program and its console. The program is the console tool built for
+// WebAssembly (createCogmarrow); this is its terminal, and the one owner of
+// the run: the lines the program read, in the batches they were entered in
+// (a pasted column is one). A batch goes in when the program next reads
+// with nothing of an earlier one left, echoed after all the program has
+// written, as a terminal echoes pasted text ahead of the prompts it
+// answers; a batch entered meanwhile waits, echo and all. So a fresh
+// program given a run shows it as it was shown the first time, and the
+// levels left are known from the run alone.
 //
-// A batch goes in when the program next reads with nothing of an earlier
-// batch left: it is echoed there, after everything the program has written,
-// as a terminal echoes pasted text ahead of the prompts it answers. A batch
-// entered while the program is still taking an earlier one waits, echo and
-// all. So a fresh program given a kept run shows the run as it was shown
-// the first time, and the levels left are known from the run alone.
-//
-// A program passes through its phases in order: 'loading' until it runs,
-// 'catching-up' while the kept run goes in, 'asking' for the player's lines,
-// 'final-wait' for one key, then 'over' (or 'stopped' if it failed, or
-// 'unsupported' if it could not run at all). It tells the page what happens
-// through one callback, `tell(event, detail)`: 'output' (text), 'echo'
-// (text), 'caught-up', 'idle', 'final-wait', 'report' ({name, bytes,
-// fresh}) and 'ended' (phase). Once `replace` is called it tells nothing more.
+// Its phases, in order: 'loading', 'catching-up' while a run given goes
+// in, 'asking', 'final-wait' for one key, then 'over' ('stopped' if it
+// failed, 'unsupported' if it could not run). It tells the page through
+// one callback, tell(event, detail): 'output' and 'echo' (text),
+// 'caught-up', 'idle', 'final-wait', 'report' ({name, bytes, fresh}) and
+// 'ended' (the phase); once replaced, nothing.
 const CogmarrowProgram = (() => {
   'use strict';
-  const LEVELS = 42;
   const encoder = new TextEncoder();
   // Every line the page lets in holds at most one time, in digits 0 to 9.
   const timesIn = (lines) => lines.filter((line) => /[0-9]/.test(line)).length;
 
   class Program {
     constructor(run, tell) {
-      this.phase = 'loading';
-      this.tell = tell;
-      this.read = [];
-      this.waiting = run.map((batch) => batch.slice());
-      this.kept = run.length;
-      this.echoed = [];
-      this.rest = null;
-      this.reader = null;
-      this.keyWaiter = null;
-      this.bytes = [];
+      Object.assign(this, {phase: 'loading', tell, read: [], waiting: run.map((b) => b.slice()),
+        given: run.length, echoed: [], rest: null, reader: null, keyWaiter: null, bytes: []});
       this.decoder = new TextDecoder('utf-8');
       this.load();
     }
 
-    say(event, detail) {
-      if (this.tell) {
-        this.tell(event, detail);
-      }
-    }
-
-    // Output comes a byte at a time and goes to the page once the program
+    // Output comes a byte at a time, and goes to the page once the program
     // pauses.
     write(byte) {
-      if (this.bytes.length === 0) {
+      if (this.bytes.push(byte & 0xff) === 1) {
         queueMicrotask(() => this.flush());
       }
-      this.bytes.push(byte & 0xff);
     }
     flush() {
       if (this.bytes.length > 0) {
         const text = this.decoder.decode(new Uint8Array(this.bytes), {stream: true});
         this.bytes = [];
-        this.say('output', text);
+        this.tell?.('output', text);
       }
     }
 
@@ -70,72 +51,64 @@ const CogmarrowProgram = (() => {
         this.flush();
         if (this.waiting.length === 0) {
           this.caughtUp('asking');
-          this.say('idle');
+          this.tell?.('idle');
           return;
         }
-        const batch = this.waiting.shift();
+        this.echoed = this.waiting.shift();
         this.read.push([]);
-        this.echoed = batch;
-        this.say('echo', batch.map((line) => `${line}\n`).join(''));
+        this.tell?.('echo', this.echoed.map((line) => `${line}\n`).join(''));
       }
       this.hand();
     }
 
     // A read gets what fits of the batch, but never goes past a line with
-    // a time: the program may stop reading at that one (the last level), so
-    // every line handed over is a line read.
+    // a time: the program may stop reading there (at the last level), so
+    // every line handed over is a line read. A line longer than a read is
+    // handed over in parts.
     hand() {
       const {size, resolve} = this.reader;
       this.reader = null;
       let bytes = this.rest;
       if (bytes === null) {
         const taken = [];
-        let length = 0;
-        while (this.echoed.length > 0) {
-          const line = this.echoed[0];
-          const lineLength = encoder.encode(line).length + 1;
-          if (taken.length > 0 && length + lineLength > size) {
+        for (let length = 0; this.echoed.length > 0;) {
+          length += encoder.encode(this.echoed[0]).length + 1;
+          if (taken.length > 0 && length > size) {
             break;
           }
           taken.push(this.echoed.shift());
-          length += lineLength;
-          if (timesIn([line]) > 0) {
+          if (timesIn(taken.slice(-1)) > 0) {
             break;
           }
         }
         this.read[this.read.length - 1].push(...taken);
         bytes = encoder.encode(taken.map((line) => `${line}\n`).join(''));
       }
-      // A line longer than a read is handed over in parts.
       this.rest = bytes.length > size ? bytes.subarray(size) : null;
       resolve(bytes.slice(0, size));
     }
 
     caughtUp(phase) {
-      const was = this.phase;
-      this.phase = phase;
-      if (was === 'catching-up') {
-        this.say('caught-up');
+      if (this.phase === 'catching-up') {
+        this.tell?.('caught-up');
       }
+      this.phase = phase;
     }
 
     // As on a terminal, lines typed ahead of the final wait are dropped, so
     // that a key pressed early cannot end it unseen; they were never read,
-    // so they are not part of the run.
+    // so they are no part of the run.
     waitForKey(resolve) {
-      this.waiting = [];
-      this.echoed = [];
-      this.rest = null;
+      Object.assign(this, {waiting: [], echoed: [], rest: null, keyWaiter: resolve});
       this.flush();
       this.caughtUp('final-wait');
-      this.keyWaiter = resolve;
-      this.say('final-wait');
+      this.tell?.('final-wait');
     }
 
     end(phase) {
       this.flush();
       this.phase = phase;
-      this.say('ended', phase);
+      this.tell?.('ended', phase);
     }
 
     load() {
@@ -148,9 +121,9 @@ const CogmarrowProgram = (() => {
           readInput: (size) => new Promise((resolve) => this.serve(size, resolve)),
           hasKeyboard: () => true,
           waitForKey: () => new Promise((resolve) => this.waitForKey(resolve)),
-          // A report that a kept run made again was offered the first time.
-          offerReport: (name) => this.say('report',
-              {name, bytes: module.FS.readFile(name), fresh: this.read.length > this.kept}),
+          // A report that a run given made again was offered the first time.
+          offerReport: (name) => this.tell?.('report',
+              {name, bytes: module.FS.readFile(name), fresh: this.read.length > this.given}),
         },
         onExit: () => this.end('over'),
         // A program that never ran could not be compiled: WebAssembly is
@@ -171,10 +144,8 @@ const CogmarrowProgram = (() => {
     // Counted from the run and what waits to go in, never from what the
     // program has shown so far.
     get levelsLeft() {
-      if (this.phase === 'final-wait' || this.phase === 'over') {
-        return 0;
-      }
-      return LEVELS - timesIn([...this.read.flat(), ...this.echoed, ...this.waiting.flat()]);
+      return this.phase === 'final-wait' || this.phase === 'over' ? 0 :
+        42 - timesIn([...this.read.flat(), ...this.echoed, ...this.waiting.flat()]);
     }
 
     enter(lines) {
@@ -186,11 +157,9 @@ const CogmarrowProgram = (() => {
       }
     }
     pressKey() {
-      if (this.phase === 'final-wait' && this.keyWaiter) {
-        const resolve = this.keyWaiter;
-        this.keyWaiter = null;
-        resolve();
-      }
+      const resolve = this.phase === 'final-wait' ? this.keyWaiter : null;
+      this.keyWaiter = null;
+      resolve?.();
     }
     replace() {
       this.tell = null;

@@ -7,13 +7,14 @@
 //
 //   launch(engine, scratch) -> {engine, open(url, {downloads}), downloads, close()}
 //
-// A page from open() has eval(fn, ...args), type(text), press(key),
+// A page from open() has eval(fn, ...args), type(text), press(key), hold(key, ms)
+// (Chromium and Firefox),
 // ctrl(key, modifier) (the key with Control, or the modifier, held),
 // click(selector), paste(text), resize(width, height), reload(), close(),
 // and the network requests and errors it has seen; dialogs are answered
 // yes. Downloads, allowed or denied, go into `downloads`. open() also takes
 // a `phone` size to open at (with touch, in Chromium), and in Chromium and
-// Firefox a colour `scheme` to emulate and a `beforeLoad` function to run
+// Firefox a colour `scheme` to emulate and `beforeLoad` functions to run
 // in each document first; their pages have media(type) to emulate print,
 // and crash() to kill the page's renderer (Chromium). launch() takes extra
 // command-line `args` for Chromium.
@@ -70,8 +71,8 @@ async function launchPuppeteer(engine, downloads, profile, args) {
       watch(page, seen);
       // The question before leaving, and Start over's, are answered yes.
       page.on('dialog', (dialog) => dialog.accept());
-      if (beforeLoad) {
-        await page.evaluateOnNewDocument(beforeLoad);
+      for (const script of [beforeLoad].flat().filter(Boolean)) {
+        await page.evaluateOnNewDocument(script);
       }
       if (scheme) {
         await page.emulateMediaFeatures([{name: 'prefers-color-scheme', value: scheme}]);
@@ -92,6 +93,15 @@ async function launchPuppeteer(engine, downloads, profile, args) {
         eval: (fn, ...args) => page.evaluate(fn, ...args),
         type: (text) => page.keyboard.type(text),
         press: (key) => page.keyboard.press(key),
+        // A key held down for `ms`, repeating as a keyboard does (Chromium
+        // marks each press after the first as a repeat).
+        hold: async (key, ms) => {
+          for (let held = 0; held < ms; held += 33) {
+            await page.keyboard.down(key);
+            await new Promise((resolve) => setTimeout(resolve, 33));
+          }
+          await page.keyboard.up(key);
+        },
         ctrl,
         click: (selector) => page.click(selector),
         // Firefox takes no data from a made-up paste event, so the text

@@ -125,6 +125,12 @@ async function checkAccessible(page, stage) {
   const found = await page.eval(() => axe.run(document, {resultTypes: ['violations']})
       .then((r) => r.violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(' ')}`)));
   assert.deepEqual(found, [], `axe-core at ${stage}`);
+  // Enter, Undo and Start over are targets a finger can hit.
+  assert.deepEqual(await page.eval(() => ['#entry button', '#undo', '#start-over']
+      .filter((selector) => {
+        const box = document.querySelector(selector).getBoundingClientRect();
+        return box.width < 24 || box.height < 24;
+      })), [], `a button under 24 px at ${stage}`);
   // Every notice shown is one a screen reader hears.
   assert.deepEqual(await page.eval(() => [...document.querySelectorAll('#notes > *')]
       .filter((note) => !note.hidden && note.textContent.trim() !== '' &&
@@ -151,9 +157,26 @@ async function downloaded(dir) {
   return bytes;
 }
 
+// Runs first in each document (where the engine can): Undo and Start over
+// may be on only while the program waits at a prompt or at the final wait,
+// never while the page loads, a run comes back or a column goes in.
+function watchActions() {
+  window.actionsOnEarly = [];
+  new MutationObserver(() => {
+    const undo = document.getElementById('undo');
+    const shown = document.getElementById('transcript')?.textContent ?? '';
+    if (undo && !undo.disabled &&
+        !/\*\*\* then press Enter\n\n$|Press any key to continue \. \. \.$/.test(shown)) {
+      window.actionsOnEarly.push(shown.slice(-40));
+    }
+  }).observe(document, {subtree: true, attributes: true, attributeFilter: ['disabled']});
+}
+const actionsOnEarly = (page) => page.eval(() => window.actionsOnEarly ?? []);
+
 // Opens the page afresh; the entry field must have the focus.
 async function openPage(browser, options = {}) {
-  const page = await browser.open(options.url || 'file://' + pagePath, options);
+  const page = await browser.open(options.url || 'file://' + pagePath,
+      {...options, beforeLoad: [watchActions, options.beforeLoad]});
   await loaded(page);
   return page;
 }
@@ -239,7 +262,7 @@ async function takenBack(page, line, asked, {byKey} = {}) {
     // A field that kept the focus throughout is described as it is now.
     const described = window.describedAtFocus ?? document.getElementById('asked').textContent;
     return [window.heard <= 300, /^Enter the IGT for .* then press Enter$/.test(described),
-      document.getElementById('paste-note').hidden];
+      document.getElementById('entry-note').hidden];
   }), [true, true, true], 'the live region heard the rebuilt transcript, the field came back ' +
     'undescribed, or a refused paste\'s note stayed');
   // The report going is not a notice, and takes its room back.
@@ -372,6 +395,7 @@ async function finishRun(browser, page, echoes, lines,
   'the page made network requests');
   assert.deepEqual([...page.errors, ...await page.eval(() => window.uncaught)], [],
       'the page threw');
+  assert.deepEqual(await actionsOnEarly(page), [], 'Undo was on while the program was busy');
   assert.deepEqual(fs.readdirSync(browser.downloads), [], 'Results.txt was saved once more');
   // A run that is over is kept no longer: a reload starts a new one.
   await page.reload();
@@ -382,20 +406,24 @@ async function finishRun(browser, page, echoes, lines,
 }
 
 // A player types each time and waits for the next prompt; some levels get
-// a wrong entry first, which takes no time and shows no new prompt. Mid-run
-// the window narrows and widens again, and the transcript must stay at its
-// current prompt, or where the player scrolled it. At the final wait keys
-// that type nothing, shortcuts and keys in the report do not end it, and a
-// letter does.
+// a line first that enters no time and shows no new prompt, and some a
+// typo the page refuses: it stays in the field, with a note that says why,
+// until the player mends it. Mid-run the window narrows and widens again,
+// and the transcript must stay at its current prompt, or where the player
+// scrolled it. At the final wait keys that type nothing, shortcuts, Escape
+// on the Enter button and keys in the report do not end it, and a letter
+// does.
 async function typedRun(browser, engine) {
   const page = await openPage(browser);
   await checkAccessible(page, 'the start');
   assert.equal(await page.eval(() => document.getElementById('line').inputMode), 'numeric');
-  const wrong = {0: ['x'], 1: ['abc'], 5: ['1234', ''], 9: ['-5'], 20: ['x923', '   ']};
+  const wrong = {0: ['x'], 1: ['abc'], 5: [''], 9: ['-'], 20: ['   ']};
+  const refused = {5: ['1015', 'is above 999: type 975 for 10:15'],
+    9: ['1:23', 'is a clock time: type 123'], 20: ['12 3', 'holds two numbers']};
   const echoes = {};
   const lines = [];
   for (let level = 0; level < 42; ++level) {
-    const entered = [...(wrong[level] || []), level === 41 ? '1:23' : String(100 + level * 20)];
+    const entered = [...(wrong[level] || []), level === 41 ? '56abc' : String(100 + level * 20)];
     echoes[level + 1] = entered;
     if (level === 0) {
       // What is typed is kept before any line is entered.
@@ -411,20 +439,28 @@ async function typedRun(browser, engine) {
       // Each line is kept as soon as the program has read it.
       await broughtBack(page, '1 of 42');
     }
-    if (level === 29) {
-      // A wrong line taken back, with the next time typed and not entered,
-      // which comes back once the line is; the run kept through a reload
-      // (and a crashed renderer), with the time half typed.
-      assert.equal(await asksBeforeLeaving(page), true, 'a reload mid-run does not ask first');
-      await page.type('12 3');
+    if (refused[level]) {
+      const [typo, why] = refused[level];
+      await page.type(typo);
       await page.press('Enter');
-      await waitForPrompts(page, 32);
-      await page.type('77');
-      const buttons = await takenBack(page, '12 3', 30);
-      for (let i = 0; i < 4; ++i) {
+      await waitFor(page, `"${typo}" to be refused`, (t, w) =>
+        document.getElementById('entry-note').textContent.startsWith(`Not entered: "${t}" ${w}`) &&
+        document.getElementById('line').value === t, typo, why);
+      assert.equal(await promptsShown(page), level + 1, `"${typo}" entered something`);
+      for (let i = 0; i < typo.length; ++i) {
         await page.press('Backspace');
       }
+    }
+    if (level === 29) {
+      // A wrong line taken back, with the next time half typed, which stays
+      // in the field; the run kept through a reload (and a crashed
+      // renderer).
+      assert.equal(await asksBeforeLeaving(page), true, 'a reload mid-run does not ask first');
+      await page.type('x');
+      await page.press('Enter');
       await page.type(entered[0].slice(0, 2));
+      const buttons = await takenBack(page, entered[0].slice(0, 2), 30);
+      assert.match(await text(page, 'notice'), /"x"; what you typed stays in the field/);
       await broughtBack(page, '29 of 42');
       if (engine === 'chromium') {
         await broughtBack(page, '29 of 42', async () => {
@@ -435,12 +471,9 @@ async function typedRun(browser, engine) {
       await page.type(entered[0].slice(2));
       await page.press('Enter');
       lines.push(...entered);
-      await waitFor(page, 'the typed 77 to come back', () =>
-        document.getElementById('line').value === '77');
+      await waitForPrompts(page, 31);
       assert.deepEqual([await places(page), await text(page, 'notice')], [buttons, ''],
           'the notice did not go, or its going moved the buttons');
-      await page.press('Backspace');
-      await page.press('Backspace');
     }
     // Typed where the focus is, which must stay in the field, also after a
     // wrong entry sent with a tap on the Enter button.
@@ -497,6 +530,8 @@ async function typedRun(browser, engine) {
     }
     await page.ctrl('c');
     await page.ctrl('f', 'Alt');
+    await page.eval(() => document.querySelector('#entry button').focus());
+    await page.press('Escape');
     await page.eval(() => {
       const box = document.getElementById('report-text');
       box.focus();
@@ -505,24 +540,37 @@ async function typedRun(browser, engine) {
     assert.equal(await copiedWithKeys(page), report, 'Ctrl+C on the selected report copied nothing');
     await page.press('End');
     await settled(page);
-    assert.ok(!await shown(page, 'over'),
-        'a key that types nothing, a shortcut or a key in the report ended the final wait');
+    assert.ok(!await shown(page, 'over'), 'a key that types nothing, a shortcut, Escape on ' +
+      'Enter or a key in the report ended the final wait');
     await page.click('#transcript');
     await page.press('x');
   }});
 }
 
-// A spreadsheet column of 10,000 rows, the times among empty ones, with
-// CRLF, LF and bare CR line ends, pasted under the first prompt; in
+// Runs in the page: `text`, or a file of `bytes`, dropped on the field.
+function dispatchDrop(text, bytes) {
+  const data = new DataTransfer();
+  if (bytes) {
+    data.items.add(new File([new Uint8Array(bytes)], 'times.txt', {type: 'text/plain'}));
+  } else {
+    data.setData('text/plain', text);
+  }
+  document.getElementById('line').dispatchEvent(new DragEvent('drop',
+      {dataTransfer: data, bubbles: true, cancelable: true}));
+}
+
+// A refused row is refused whichever way it comes: pasted as one row
+// without a line end (a sheet's cell or row), then Enter, or in a column.
+// Then a spreadsheet column of 10,000 rows, the times among empty ones,
+// with CRLF, LF and bare CR line ends, pasted under the first prompt; in
 // Chromium, in two pieces within one task, the first over 4 KB with times
 // after its first 4 KB (WebKit lets the page act between two such pastes,
 // and Firefox takes no made-up paste). Its last line has no line end, so
 // it waits in the field; the 41st time, its last row with a line end, is
-// taken back and entered again, and the 42nd comes back to the field. Or
-// the column goes on past the 42nd time, and reaches the final wait.
-// The final wait ends with a paste, which enters nothing, or with what a
-// phone's keyboard sends instead of a key press, which must not stay in
-// the field.
+// taken back and entered again, and the 42nd typed. Or the column goes on
+// past the 42nd time, and reaches the final wait. The final wait ends
+// with a paste, which enters nothing, or with what a phone's keyboard
+// sends instead of a key press, which must not stay in the field.
 async function pastedRun(browser, engine, options = {}) {
   const page = await openPage(browser, options);
   const reach = ['#transcript', '#line', '#entry button'];
@@ -533,7 +581,8 @@ async function pastedRun(browser, engine, options = {}) {
   await checkAccessible(page, 'the start');
   assert.equal(await asksBeforeLeaving(page), false, 'a reload before any time asks first');
   // A paste enters what was typed before the caret with its first row, and
-  // leaves its last row, and what was after the caret, in the field.
+  // leaves its last row, and what was after the caret, in the field; rows
+  // without a time are not entered.
   await page.type('y');
   await page.press('Home');
   await page.type('x');
@@ -542,36 +591,30 @@ async function pastedRun(browser, engine, options = {}) {
   }
   await page.paste('a\nb');
   await waitFor(page, 'a pasted row', () => document.getElementById('line').value === 'by');
-  // A paste the page would misread enters nothing, and says which row: a
-  // clock time, two columns, and in a column of the 42 times, a row 5 that
-  // would be read as another time or none, or a stray number above them.
-  const times = Array.from({length: 42}, (_, i) => String(56 + (i * 37) % 900));
-  const with5 = (row) => [...times.slice(0, 4), row, ...times.slice(5)].join('\n') + '\n';
-  await page.press('Home');
-  for (const [misread, row, why] of [['56\n0:56\n923\n', 2, 'is a clock time'],
-    ['56\n923\n9:23', 3, 'is a clock time'], ['1\t56\n2\t923\n', 1, 'more than one column'],
-    [with5('1015'), 5, 'above 999'], [with5('1 100'), 5, 'two numbers'],
-    [with5('1.10'), 5, 'not digits only'], [with5('٩٢٣'), 5, 'other than 0 to 9'],
-    ['7\n' + with5(times[4]), 0, 'holds 43 times, but 42 levels']]) {
-    await page.paste(misread);
-    await waitFor(page, 'the refused paste to be named', (n, reason) =>
-      (n === 0 || document.getElementById('paste-note').textContent.includes(`row ${n} `)) &&
-      document.getElementById('paste-note').textContent.includes(reason), row, why);
-    assert.equal(await page.eval(() => document.getElementById('line').value), 'by',
-        'a refused paste changed the field');
-    assert.equal(await promptsShown(page), 1, 'a refused paste entered something');
+  const clear = () => page.eval(() => {
+    document.getElementById('line').value = '';
+  });
+  for (const [row, why] of [['0:56', 'is a clock time'], ['9.23', 'is not a whole number'],
+    ['56\t1015\t923\t100', 'more than one cell'], ['56\t\t923', 'more than one cell']]) {
+    await clear();
+    await page.paste(row);
+    await page.press('Enter');
+    await waitFor(page, `"${row}" to be refused`, (r, w) =>
+      document.getElementById('entry-note').textContent.includes(w) &&
+      document.getElementById('line').value === r, row, why);
   }
-  // Undo takes the note away, and sets what was in the field aside until
-  // the line taken back is in again.
-  await takenBack(page, 'xa', 1);
-  await page.press('Enter');
-  await waitFor(page, 'the set-aside text', () => document.getElementById('line').value === 'by');
-  await page.press('Enter');
+  const times = Array.from({length: 42}, (_, i) => String(56 + (i * 37) % 900));
+  await clear();
+  await page.paste([...times.slice(0, 4), '1015', ...times.slice(5), ''].join('\n'));
+  await waitFor(page, 'the refused column to be named', () => document.getElementById(
+      'entry-note').textContent.startsWith('Nothing was entered: row 5 of the column, "1015"'));
+  assert.equal(await promptsShown(page), 1, 'a refused paste entered something');
   const rows = Array(9999).fill('');
   // Spreadsheets add Tabs after a cell and empty cells; they cost nothing.
   times.slice(0, 41).forEach((time, k) => {
     rows[k < 40 ? 3 + 243 * k : rows.length - 1] = time + ['', '\t', '\t\t'][k % 3];
   });
+  const timeRows = rows.filter((row) => row !== '');
   // A bare CR never comes right before an LF, where the two would be one.
   const column = rows.map((row, k) => row + ['\r\n', '\n', '\r'][k % 3]).join('');
   // Where the 42nd time is taken back at the end, the column goes on after
@@ -585,19 +628,20 @@ async function pastedRun(browser, engine, options = {}) {
   }
   await (options.again === 'undo' ? finalWait(page) : waitForPrompts(page, 42));
   assert.ok(Date.now() - pasted < 10000, 'a pasted column froze the page');
-  assert.ok(!await shown(page, 'paste-note'), 'a plain column is still called misread');
+  assert.ok(!await shown(page, 'entry-note'), 'a plain column is still called misread');
   if (phone) {
     await expectInReach(page, 'after a paste', reach);
   }
   await checkAccessible(page, 'mid-run');
   if (options.again !== 'undo') {
-    // The 42nd time waits in the field; the 41st row taken back sets it
-    // aside until the row is entered again.
+    // The 42nd time waits in the field; with the field emptied, the 41st
+    // row taken back comes back to it.
     assert.equal(await page.eval(() => document.getElementById('line').value), times[41]);
-    await takenBack(page, rows[rows.length - 1], 41);
+    await clear();
+    await takenBack(page, timeRows[40], 41);
     await page.press('Enter');
     await waitForPrompts(page, 42);
-    assert.equal(await page.eval(() => document.getElementById('line').value), times[41]);
+    await page.type(times[41]);
     await page.press('Enter');
   }
   const endWait = options.downloads === 'deny' ? () => page.eval(() => {
@@ -608,10 +652,64 @@ async function pastedRun(browser, engine, options = {}) {
     await page.eval(() => document.getElementById('line').focus());
     await page.eval(dispatchPaste, '1\n2\n');
   };
-  const entered = ['xa', 'by', ...rows];
-  await finishRun(browser, page, options.again === 'undo' ? {1: entered, 42: [times[41]]} :
-    {1: entered.slice(0, -1), 41: rows.slice(-1), 42: [times[41]]},
-  [...entered, times[41]], {...options, endWait});
+  // The second piece waits, echo and all, for the program to have read the
+  // first: it is echoed at the prompt that follows the first piece's times.
+  const split = engine === 'chromium' ? column.slice(0, 6500).split(/\r\n|\r|\n/).slice(0, -1)
+      .filter((row) => row !== '').length : 0;
+  const echoesOf = (entered) => (split === 0 ? {1: entered} :
+    {1: entered.slice(0, split), [split + 1]: entered.slice(split)});
+  // The 42nd time taken back at the final wait is entered again alone.
+  await finishRun(browser, page, options.again === 'undo' ? {...echoesOf(timeRows), 42: [times[41]]} :
+    {...echoesOf(timeRows.slice(0, -1)), 41: timeRows.slice(-1), 42: [times[41]]},
+  [...timeRows, times[41]], {...options, endWait});
+}
+
+// A whole sheet column: 30 times, then empty rows to 1,048,576, enters 30
+// lines, and what follows is as quick as ever; Enter held on Undo takes
+// back one line. Reloaded, a column pasted as soon as the page takes input
+// is checked against the levels the run has left. Then a column dropped
+// as text, and a file of times saved as UTF-16 with CRLF, dropped.
+async function columnsRun(browser, engine) {
+  const page = await openPage(browser);
+  const times = Array.from({length: 42}, (_, i) => String(100 + i * 21));
+  await page.paste(times.slice(0, 30).join('\n') + '\n'.repeat(1048576 - 29));
+  await waitForPrompts(page, 31);
+  assert.equal(await page.eval(() => JSON.parse(sessionStorage.getItem('cogmarrow-igt run v3'))
+      .flat().reduce((sum, [, count]) => sum + count, 0)), 30, 'the empty rows were kept');
+  const started = Date.now();
+  await page.type('7');
+  await page.press('Enter');
+  await waitForPrompts(page, 32);
+  assert.ok(Date.now() - started < 2000, 'a typed time after the column was slow');
+  const undone = Date.now();
+  if (engine === 'chromium') {
+    // Held: the first press and the key's repeats, for 1.5 s.
+    await page.eval(() => document.getElementById('undo').focus());
+    await page.hold('Enter', 1500);
+  } else {
+    await page.click('#undo');
+  }
+  await waitFor(page, 'the typed time taken back', () =>
+    document.getElementById('line').value === '7');
+  await settled(page);
+  assert.equal(await promptsShown(page), 31, 'Enter held on Undo entered the line again');
+  assert.ok(engine === 'chromium' || Date.now() - undone < 2000, 'Undo after the column was slow');
+  await page.press('Backspace');
+  await page.reload();
+  await loaded(page);
+  await page.paste(times.slice(30).join('\n') + '\n7\n' + times.slice(0, 7).join('\n') + '\n');
+  await waitFor(page, 'the column too long to be refused', () => document.getElementById(
+      'entry-note').textContent.includes('holds 20 times, but 12 levels are left'));
+  assert.match(await text(page, 'notice'), /30 of 42 times/);
+  await page.eval(dispatchDrop, `Time\r\n${times.slice(30, 41).join('\r\n')}\r\n`);
+  await waitForPrompts(page, 42);
+  const file = Buffer.from(`\ufeff${times[41]}\r\n`, 'utf16le');
+  await page.eval(dispatchDrop, '', [...file]);
+  await finishRun(browser, page, {1: times.slice(0, 30), 31: times.slice(30, 41), 42: [times[41]]},
+      times, {endWait: async () => {
+        await page.click('#transcript');
+        await page.press('x');
+      }});
 }
 
 // Served over HTTP, the page is its own only request, also when it is
@@ -645,13 +743,19 @@ async function servedRun(browser) {
     await waitForPrompts(page, 2);
     await page.type('77');
     await page.paste('1\n0:56\n');
-    await waitFor(page, 'the refusal', () => !document.getElementById('paste-note').hidden);
+    await waitFor(page, 'the refusal', () => !document.getElementById('entry-note').hidden);
     // Start over asks on the page, where a browser that suppresses dialogs
     // cannot answer for the player; cancelled, it changes nothing.
     await page.eval(() => {
       window.confirm = () => false;
     });
     const during = await now();
+    await page.click('#start-over');
+    assert.equal(await page.eval(() => document.activeElement.id), 'keep-run',
+        'Start over\'s question does not put the focus on Keep');
+    await page.press('Escape');
+    assert.deepEqual([await now(), await shown(page, 'confirm')], [during, false],
+        'Escape did not close Start over\'s question, or changed the run');
     await page.click('#start-over');
     await page.click('#keep-run');
     assert.deepEqual([await now(), await shown(page, 'confirm')], [during, false],
@@ -660,8 +764,8 @@ async function servedRun(browser) {
     await page.click('#clear-run');
     await waitFor(page, 'the start over', () => /Started over/.test(
         document.getElementById('notice').textContent));
-    assert.deepEqual([await now(), await shown(page, 'paste-note')], [[first, ''], false],
-        'Start over did not begin again, or left a refused paste\'s note');
+    assert.deepEqual([await now(), await shown(page, 'entry-note')], [[first, ''], false],
+        'Start over did not begin again, or left a refusal\'s note');
     await page.reload();
     await loaded(page);
     assert.deepEqual(await now(), [first, ''], 'a reload after Start over brought a run back');
@@ -712,9 +816,14 @@ async function stoppedRun(browser) {
         };
       }});
   }});
+  await page.type('56');
+  await page.press('Enter');
+  await waitForPrompts(page, 2);
   await page.eval(() => window.program.onAbort('a planted fault'));
   await waitFor(page, 'the stopped notice', () => !document.getElementById('stopped').hidden);
   assert.ok(!await shown(page, 'over'), 'an aborted run says it is over');
+  assert.ok(await page.eval(() => document.getElementById('undo').disabled &&
+    document.getElementById('start-over').disabled), 'Undo or Start over on once stopped');
   await page.close();
 }
 
@@ -760,6 +869,8 @@ for (const engine of engines) {
     test('a pasted run on a phone turned, its last time taken back at the final wait',
         TIMEOUT, () => pastedRun(browser, engine, {phone: [667, 375], again: 'undo'}));
     test('the page over HTTP, started over', TIMEOUT, () => servedRun(browser));
+    test('a whole sheet column, a paste as the run comes back, a dropped file', TIMEOUT,
+        () => columnsRun(browser, engine));
     if (engine === 'chromium') {
       test('downloads denied in the dark scheme', TIMEOUT,
           () => pastedRun(browser, engine, {downloads: 'deny', scheme: 'dark'}));
