@@ -2,7 +2,9 @@
 // opened from disk with a few lines of timing put in ahead of its own; each
 // is the median of its rounds, on the page's own clock, up to the frame
 // that shows the result:
-//   load     from the start of navigation to the first prompt (20 rounds)
+//   load     from the start of navigation to the first prompt (20 rounds),
+//            and the same for its floor: a file of the page's size that
+//            shows the first prompt as static text
 //   paste    from pasting a spreadsheet's whole column (1,048,576 rows: the
 //            42 times, then empty rows) to the final wait, and from Undo
 //            there to the 42nd time back in the field (5 rounds)
@@ -80,6 +82,9 @@ async function measure(browser, url) {
   const opened = await marked(tab, 'firstPrompt');
   if (mode === 'load') {
     figures['first prompt after opening'] = opened.firstPrompt;
+    const floor = await browser.open(url.replace(/\.html$/, '-floor.html'));
+    figures['its floor, a static page of its size'] = (await marked(floor, 'firstPrompt')).firstPrompt;
+    await floor.close();
   } else if (mode === 'paste') {
     await tab.paste(WHOLE_COLUMN);
     let marks = await marked(tab, 'finalWait');
@@ -107,8 +112,12 @@ async function measure(browser, url) {
   const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'cogmarrow-bench-'));
   try {
     const timed = path.join(scratch, 'page.html');
-    fs.writeFileSync(timed, fs.readFileSync(page, 'utf8')
-        .replace('<head>', `<head>\n<script>(${timing})();</script>`));
+    const source = fs.readFileSync(page, 'utf8');
+    fs.writeFileSync(timed, source.replace('<head>', `<head>\n<script>(${timing})();</script>`));
+    const shown = `<!doctype html>\n<meta charset="utf-8"><script>(${timing})();</script>\n` +
+      '<pre id="transcript">Enter the IGT for ***Boot Camp Basics*** then press Enter\n</pre>\n<!--';
+    fs.writeFileSync(timed.replace(/\.html$/, '-floor.html'),
+        `${shown}${'x'.repeat(Math.max(0, source.length - shown.length - 3))}-->`);
     for (const engine of asked.length ? asked : ENGINES) {
       const browser = await launch(engine, scratch);
       const rounds = [];

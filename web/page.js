@@ -14,21 +14,17 @@
   const [form, field, undoButton, startOverButton, confirmBox, entryNote] =
     ['entry', 'line', 'undo', 'start-over', 'confirm', 'entry-note'].map(byId);
   const enterButton = form.querySelector('button');
-  // A browser set to keep no site data may refuse even to hand storage out.
-  let storage = null;
-  try {
-    storage = window.sessionStorage;
-  } catch {
-    // Nothing can be kept; entries.js takes a missing storage as a refusal.
-  }
-
-  const say = (text) => {
-    byId('notice').textContent = text;
-  };
-  const note = (text) => {
-    entryNote.textContent = text;
-    entryNote.hidden = text === '';
-  };
+  // A browser set to keep no site data may refuse even to hand storage out;
+  // entries.js takes a missing storage as one that refuses every write.
+  const storage = (() => {
+    try {
+      return window.sessionStorage;
+    } catch {
+      return null;
+    }
+  })();
+  const say = (text) => Object.assign(byId('notice'), {textContent: text});
+  const note = (text) => Object.assign(entryNote, {textContent: text, hidden: text === ''});
   // Text the page puts in the field is to be typed on: the caret goes last.
   const putBack = (text) => {
     field.value = text;

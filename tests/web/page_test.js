@@ -146,10 +146,17 @@ async function checkAccessible(page, stage) {
     shownText.endsWith(WAIT_PROMPT) ? WAIT_PROMPT : '', `the field's description at ${stage}`);
 }
 
+// A download is read once the browser has finished writing it: no partial
+// file of its (Firefox's .part, Chromium's .crdownload) is left beside it,
+// and its size has held still for four readings.
 async function downloaded(dir) {
   const file = path.join(dir, 'Results.txt');
-  for (let i = 0; i < 200 && !fs.existsSync(file); ++i) {
+  const size = () => (fs.existsSync(file) && !fs.readdirSync(dir).some((name) =>
+    /\.(part|crdownload)$/.test(name)) ? fs.statSync(file).size : -1);
+  for (let i = 0, held = 0, last = -1; i < 400 && held < 4; ++i) {
     await sleep(50);
+    held = size() === last && last >= 0 ? held + 1 : 0;
+    last = size();
   }
   assert.ok(fs.existsSync(file), 'Results.txt was not downloaded');
   const bytes = fs.readFileSync(file);
@@ -197,6 +204,7 @@ async function loaded(page) {
 // bring the run back, in the transcript and the field, and say how many of
 // the times it holds.
 async function broughtBack(page, times, lost = () => page.reload()) {
+  assert.deepEqual(await actionsOnEarly(page), [], 'Undo was on while the program was busy');
   const before = await page.eval(() => [document.getElementById('transcript').textContent,
     document.getElementById('line').value]);
   await lost();
@@ -300,6 +308,7 @@ const settled = (page) => page.eval(() => new Promise((resolve) =>
 async function finishRun(browser, page, echoes, lines,
     {downloads, endWait, scheme, phone, again}) {
   await finalWait(page);
+  assert.deepEqual(await actionsOnEarly(page), [], 'Undo was on while the program was busy');
   assert.equal(await page.eval(() => document.activeElement.id), 'line',
       'the focus left the field when the report appeared');
   const linux = linuxRun(lines);
@@ -395,7 +404,6 @@ async function finishRun(browser, page, echoes, lines,
   'the page made network requests');
   assert.deepEqual([...page.errors, ...await page.eval(() => window.uncaught)], [],
       'the page threw');
-  assert.deepEqual(await actionsOnEarly(page), [], 'Undo was on while the program was busy');
   assert.deepEqual(fs.readdirSync(browser.downloads), [], 'Results.txt was saved once more');
   // A run that is over is kept no longer: a reload starts a new one.
   await page.reload();
