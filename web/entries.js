@@ -1,19 +1,17 @@
 // What the player enters, with no page around it: the one check every line
-// passes on its way to the program, columns of lines checked row by row, a
-// dropped file read as text, and the run kept in the tab. The page and the
-// Node.js tests both load this file.
+// passes on its way to the program, columns checked row by row, a dropped
+// file read as text, and the run kept in the tab. Node.js loads it too.
 const CogmarrowEntries = (() => {
   'use strict';
   const LEVELS = 42;
 
-  // The program reads a time by the console's loose rules: `1015` is read
-  // past, `1:23` counts as 0:01, `12 3` answers two levels. On the console
-  // that is the program's contract; on the page a line that would be read
-  // otherwise than the player meant goes no further, since it would move
-  // every later level unseen. A line with a digit goes in only as one time
-  // the way the banner asks: blanks at most, one to three digits 0 to 9,
-  // then nothing with a digit in it (a split key's text may follow). A line
-  // without any digit goes in as it is: it enters no time.
+  // The program reads by the console's loose rules: `1015` is read past,
+  // `1:23` counts as 0:01, `12 3` answers two levels. On the page a line
+  // the program would read otherwise than the player meant goes no further,
+  // as it would move every later level unseen: a line with a digit goes in
+  // only as blanks at most, one to three digits 0 to 9, then nothing with a
+  // digit (a split key's text may follow). One without a digit enters no
+  // time, and goes in as it is.
   const ANY_DIGIT = /\p{Nd}/u;
   const TIME_LINE = /^[ \t]*[0-9]{1,3}\P{Nd}*$/u;
   const INVISIBLE = {'\u00a0': 'a no-break space', '\ufeff': 'a byte-order mark',
@@ -72,41 +70,30 @@ const CogmarrowEntries = (() => {
 
   const rowsOf = (text) => text.split(/\r\n|[\r\n\u0085\u2028\u2029]/);
 
-  // A column (a paste, dropped text, a file) goes in unseen, so it goes in
-  // whole or not at all: each row with a digit must go in as one time, and
-  // the column hold no more times than levels are left. Its rows without a
-  // digit are not entered: a header or a sheet's empty rows enter no time,
-  // and a whole sheet column has a million of them. The program stops at
-  // the last level, so rows after the time for it are never read and need
-  // not be right, unless one of them is another time.
-  // Without a line end (`open`), the last row is still being typed: it
-  // waits in the field, unless it is a time past the last level.
-  // Returns the note that refuses the column, or the lines to enter and
-  // what waits in the field.
+  // A column (a paste, dropped text, a file) goes in unseen, so whole or
+  // not at all: each row with a digit one time, and no more times than
+  // levels are left. Rows without a digit are not entered (a header, the
+  // million empty rows of a sheet column), nor rows after the last level's
+  // time, which are never read, unless one is another time. Without a line
+  // end (`open`) the last row waits in the field, unless it is past the
+  // last level. Returns the note that refuses it, or the lines to enter.
   function planColumn(rows, levelsLeft, open = false) {
     const taken = [];
     let times = 0;
     let refused = '';
     rows.forEach((row, i) => {
-      if (!holdsTime(row)) {
-        return;
-      }
       if (TIME_LINE.test(row)) {
-        times += 1;
-        if (times <= levelsLeft) {
-          taken.push(i);
-        }
-      } else if (times < levelsLeft && !refused) {
-        refused = `Nothing was entered: row ${i + 1} of the column, ${quote(row)}, ` +
-          `${whyRefused(row)}.${ADVICE}`;
+        taken.push(...(++times <= levelsLeft ? [i] : []));
+      } else if (holdsTime(row) && times < levelsLeft && !refused) {
+        refused = `row ${i + 1} of the column, ${quote(row)}, ${whyRefused(row)}`;
       }
     });
     if (!refused && times > levelsLeft) {
-      refused = `Nothing was entered: the column holds ${times} times, but ${levelsLeft} ` +
-        `${levelsLeft === 1 ? 'level is' : 'levels are'} left to enter.${ADVICE}`;
+      refused = `the column holds ${times} times, but ${levelsLeft} ` +
+        `${levelsLeft === 1 ? 'level is' : 'levels are'} left to enter`;
     }
     if (refused) {
-      return {refused};
+      return {refused: `Nothing was entered: ${refused}.${ADVICE}`};
     }
     const last = rows.length - 1;
     const waits = open && (!holdsTime(rows[last]) || taken[taken.length - 1] === last);
@@ -124,10 +111,8 @@ const CogmarrowEntries = (() => {
     return new TextDecoder(encoding).decode(bytes);
   }
 
-  // Kept in the tab: the run, as the batches the program read, under one
-  // key, and the field's text under another, so that a key press writes a
-  // few bytes and not the whole run. Repeated lines are kept once with
-  // their count.
+  // Kept in the tab: the run under one key, the field's text under another,
+  // so that a key press writes a few bytes; repeated lines once, counted.
   const RUN_KEY = 'cogmarrow-igt run v3';
   const FIELD_KEY = 'cogmarrow-igt field v3';
 
@@ -137,8 +122,8 @@ const CogmarrowEntries = (() => {
   }, [])));
   const isLine = (value) => typeof value === 'string' && !/[\r\n]/.test(value) && goesIn(value);
   const isCount = (value) => Number.isSafeInteger(value) && value >= 1 && value <= 1 << 20;
-  // What the tab holds is read as this page wrote it, or not at all: each
-  // line one the check lets in, and no more times than there are levels.
+  // Read as this page wrote it, or not at all: each line one the check lets
+  // in, and no more times than there are levels.
   function decodeRun(text) {
     const runs = JSON.parse(text);
     if (!Array.isArray(runs) || !runs.every((batch) => Array.isArray(batch) && batch.length > 0 &&
@@ -149,9 +134,8 @@ const CogmarrowEntries = (() => {
     return run.flat().filter(holdsTime).length <= LEVELS ? run : null;
   }
 
-  // Keeps `text` under `key`, or removes the key where `text` is null. A
-  // write that throws (a full or refused storage) says so by returning
-  // false.
+  // Keeps `text` under `key`, or removes the key where `text` is null; a
+  // write that throws (a full or refused storage) returns false.
   function store(storage, key, text) {
     try {
       if (text === null) {
@@ -168,14 +152,11 @@ const CogmarrowEntries = (() => {
   const keepField = (storage, text) => store(storage, FIELD_KEY, text === '' ? null : text);
   // A run that cannot be kept whole is not kept at all, so that a reload
   // never brings back part of it as if it were all.
-  function forget(storage) {
-    [RUN_KEY, FIELD_KEY].forEach((key) => store(storage, key, null));
-  }
+  const forget = (storage) => [RUN_KEY, FIELD_KEY].forEach((key) => store(storage, key, null));
   // The run and the field's text as the tab kept them, or a new run.
   function restore(storage) {
     try {
-      const runText = storage.getItem(RUN_KEY);
-      const run = runText === null ? [] : decodeRun(runText);
+      const run = decodeRun(storage.getItem(RUN_KEY) ?? '[]');
       const text = storage.getItem(FIELD_KEY) ?? '';
       if (run && !/[\r\n]/.test(text)) {
         return {run, text};
@@ -187,8 +168,32 @@ const CogmarrowEntries = (() => {
     return {run: [], text: ''};
   }
 
+  // The tab's storage for a page, from `storage()`, which may throw (a
+  // browser that keeps no site data): then nothing can be written. A write
+  // refused is said once (`refused`), and the run then not kept at all, so
+  // that a reload cannot bring back a part of it as if it were whole.
+  function keeper(storage, refused) {
+    let tab = null;
+    try {
+      tab = storage();
+    } catch {
+      // As a storage that refuses every write.
+    }
+    let keeping = true;
+    const written = (ok) => {
+      if (keeping && !ok) {
+        keeping = false;
+        forget(tab);
+        refused();
+      }
+    };
+    return {keepRun: (run) => written(!keeping || keepRun(tab, run)),
+      keepField: (text) => written(!keeping || keepField(tab, text)),
+      forget: () => forget(tab), restore: () => restore(tab)};
+  }
+
   return {LEVELS, holdsTime, refusal, rowsOf, planColumn, decodeFile,
-    keepRun, keepField, forget, restore};
+    keepRun, keepField, forget, restore, keeper};
 })();
 
 if (typeof module === 'object') {

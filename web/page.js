@@ -1,10 +1,8 @@
 // The page around the program: the field and every way a line reaches it,
-// the notes, Undo and Start over, and the one place where events are
-// bound. The page never edits the transcript or works out a time, and owns
-// no run: the program's console does (program.js), and the page keeps what
-// it records in the tab, so that a run outlives a reload or a crash. To
-// bring a run back, take a line back or start over, a fresh program is
-// given the run and says all anew.
+// the notes, Undo and Start over, and the one place where events are bound.
+// It edits no transcript, works out no time and owns no run: the program's
+// console does, and the page keeps that run in the tab. To bring a run
+// back, take a line back or start over, a fresh program is given the run.
 (() => {
   'use strict';
   const Entries = CogmarrowEntries;
@@ -14,15 +12,9 @@
   const [form, field, undoButton, startOverButton, confirmBox, entryNote] =
     ['entry', 'line', 'undo', 'start-over', 'confirm', 'entry-note'].map(byId);
   const enterButton = form.querySelector('button');
-  // A browser set to keep no site data may refuse even to hand storage out;
-  // entries.js takes a missing storage as one that refuses every write.
-  const storage = (() => {
-    try {
-      return window.sessionStorage;
-    } catch {
-      return null;
-    }
-  })();
+  const canEnter = (yes) => {
+    field.disabled = enterButton.disabled = !yes;
+  };
   const say = (text) => Object.assign(byId('notice'), {textContent: text});
   const note = (text) => Object.assign(entryNote, {textContent: text, hidden: text === ''});
   // Text the page puts in the field is to be typed on: the caret goes last.
@@ -31,34 +23,23 @@
     field.setSelectionRange(text.length, text.length);
   };
 
-  // Storage that refuses a write is said once, and the run is then not
-  // kept at all, so that a reload cannot bring back a part as if whole.
-  let keeping = true;
-  const written = (ok) => {
-    if (keeping && !ok) {
-      keeping = false;
-      Entries.forget(storage);
-      byId('unkept').hidden = false;
-    }
-  };
-  const keepRun = (run) => written(!keeping || Entries.keepRun(storage, run));
-  const keepField = () => written(!keeping || Entries.keepField(storage, field.value));
+  const tab = Entries.keeper(() => window.sessionStorage, () => {
+    byId('unkept').hidden = false;
+  });
+  const keepField = () => tab.keepField(field.value);
 
   let program = null;
-  // What is said once a fresh program has caught up with its run.
   let done = () => '';
-  // Undo and Start over have lines to work on from the first one read until
-  // the run is over, once the program is waiting for the player.
+  // Undo and Start over work on lines read, once the program waits.
   function showActions() {
     undoButton.disabled = !program.idle || program.run.length === 0;
     startOverButton.disabled = undoButton.disabled;
     confirmBox.hidden = confirmBox.hidden || startOverButton.disabled;
   }
 
-  // What the program's console tells, while it is the page's. At the end
-  // the field is switched off, and a keyboard player goes on from the
-  // report rather than from the top of the page; a run that is over is
-  // kept no longer, so a reload starts a new one.
+  // What the program's console tells, while it is the page's. At the end a
+  // keyboard player goes on from the report, not the top of the page; a
+  // run that is over is kept no longer, so a reload starts a new one.
   const heard = {
     output: Transcript.output,
     echo: Transcript.echo,
@@ -70,7 +51,7 @@
       field.focus();
     },
     idle: () => {
-      keepRun(program.run);
+      tab.keepRun(program.run);
       showActions();
     },
     'final-wait': () => {
@@ -87,13 +68,12 @@
     },
     ended: (phase) => {
       const hadFocus = document.activeElement === field;
-      field.disabled = true;
-      enterButton.disabled = true;
+      canEnter(false);
       byId(phase).hidden = false;
       if (phase === 'over') {
         field.value = '';
         Transcript.clearAsked();
-        Entries.forget(storage);
+        tab.forget();
       }
       showActions();
       if (hadFocus && Report.shown()) {
@@ -102,8 +82,8 @@
     },
   };
 
-  // A fresh program on `run`, replacing any other; `then` says what was
-  // done, once the program has caught up with the run.
+  // A fresh program on `run`, replacing any other; `then` makes what is
+  // said once it has caught up with the run.
   function begin(run, then) {
     if (program) {
       program.replace();
@@ -112,13 +92,11 @@
     say('');
     Transcript.restart();
     Report.hide();
-    byId('over').hidden = true;
-    byId('stopped').hidden = true;
-    field.disabled = false;
-    enterButton.disabled = false;
+    byId('over').hidden = byId('stopped').hidden = true;
+    canEnter(true);
     done = then;
     program = CogmarrowProgram.start(run, (event, detail) => heard[event](detail));
-    keepRun(run);
+    tab.keepRun(run);
     keepField();
     showActions();
   }
@@ -126,26 +104,22 @@
   // One key ends the final wait: on a phone's keyboard that may come as
   // typed text rather than a key press, and the Enter button counts too.
   function endWait(event) {
-    if (!program || program.phase !== 'final-wait') {
-      return false;
+    const waiting = program?.phase === 'final-wait';
+    if (waiting) {
+      event?.preventDefault();
+      field.value = '';
+      program.pressKey();
     }
-    event?.preventDefault();
-    field.value = '';
-    program.pressKey();
-    return true;
+    return waiting;
   }
 
-  // Lines go to the program through here, checked as they go in: a line
-  // the program would read otherwise than the player meant stays where it
-  // is, with a note that says why. A column (a paste, dropped text, a
-  // file) goes in whole or not at all, against the levels the run has
-  // left; in the field, text before the caret leads its first row, and text
-  // after it follows the last, which waits in the field without a line end.
+  // Lines reach the program only through here, checked as they go in (a
+  // refused one stays, with a note that says why); a column against the
+  // levels the run has left. In the field, text before the caret leads a
+  // column's first row, and text after it follows the last.
   function enter(lines, fieldText) {
     say('');
-    if (lines.length > 0) {
-      program.enter(lines);
-    }
+    program.enter(lines);
     putBack(fieldText);
     keepField();
     showActions();
@@ -168,12 +142,10 @@
     }
   }
 
-  // A modifier or a lock pressed alone types nothing, so a tty would not
-  // see it, and neither does the final wait. A shortcut (Ctrl, Command or
-  // Alt held: Ctrl+C to copy the report) is the browser's, and so are Tab
-  // and a key on a button of the page's or in the report, where it selects,
-  // copies or saves. AltGr types characters, and counts. A key held down
-  // enters or presses nothing a second time.
+  // A modifier or a lock alone types nothing, so the final wait does not
+  // see it. A shortcut (Ctrl+C to copy the report), Tab, and a key on a
+  // button or in the report are the browser's; AltGr types, and counts. A
+  // key held down enters or presses nothing a second time.
   const SILENT_KEYS = ['Shift', 'Control', 'Alt', 'AltGraph', 'Meta', 'OS', 'Super', 'Hyper',
     'CapsLock', 'NumLock', 'ScrollLock', 'Fn', 'FnLock', 'Symbol', 'SymbolLock', 'Tab'];
   const isShortcut = (event) => (event.ctrlKey || event.metaKey || event.altKey) &&
@@ -197,8 +169,7 @@
     if (!refused) {
       enter([field.value], '');
     }
-    // A tap on the Enter button took the focus, and a phone's keyboard
-    // with it; the next time goes into the field again.
+    // A tap on Enter took the focus, and a phone's keyboard: give it back.
     field.focus();
   });
   field.addEventListener('paste', (event) => {
@@ -214,8 +185,7 @@
       enterText(text, true);
     }
   });
-  // Text dropped on the page goes in as a paste would; a dropped file of
-  // times goes in as one column.
+  // Dropped text goes in as a paste would; a dropped file as one column.
   document.addEventListener('dragover', (event) => event.preventDefault());
   document.addEventListener('drop', (event) => {
     event.preventDefault();
@@ -225,7 +195,7 @@
     }
     if (file) {
       file.arrayBuffer().then((buffer) => field.disabled ||
-        enterText(`${Entries.decodeFile(new Uint8Array(buffer))}\n`.replace(/\n\n$/, '\n')));
+        enterText(`${Entries.decodeFile(new Uint8Array(buffer))}\n`));
     } else {
       enterText(event.dataTransfer.getData('text/plain'), true);
     }
@@ -238,10 +208,9 @@
     }
   });
 
-  // Undo takes back the last line the program read, and puts it in the
-  // field to be corrected: the fresh program shows the run as if it had
-  // never been entered. A pasted column goes back a row at a time. A field
-  // the player has typed in keeps what was typed; the line is named.
+  // Undo takes back the last line read, a column's a row at a time, and
+  // puts it in the field to be corrected, unless the player has typed
+  // there; the fresh program shows the run as if it had never gone in.
   undoButton.addEventListener('click', () => {
     const run = program.run;
     const line = run[run.length - 1].pop();
@@ -268,15 +237,13 @@
     begin([], () => 'Started over at level 1.');
   });
 
-  // Without WebAssembly the program cannot run at all: say so before
-  // anything is typed.
+  // Without WebAssembly the program cannot run at all: say so at once.
   if (typeof WebAssembly !== 'object') {
-    field.disabled = true;
-    enterButton.disabled = true;
+    canEnter(false);
     byId('unsupported').hidden = false;
     return;
   }
-  const restored = Entries.restore(storage);
+  const restored = tab.restore();
   putBack(restored.text);
   begin(restored.run, () => (restored.run.length === 0 ? '' : Report.shown() ?
     'Your run was brought back: all 42 times are in. Copy or save the report below.' :

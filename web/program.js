@@ -1,19 +1,17 @@
-// One program and its console. The program is the console tool built for
-// WebAssembly (createCogmarrow); this is its terminal, and the one owner of
-// the run: the lines the program read, in the batches they were entered in
-// (a pasted column is one). A batch goes in when the program next reads
-// with nothing of an earlier one left, echoed after all the program has
-// written, as a terminal echoes pasted text ahead of the prompts it
-// answers; a batch entered meanwhile waits, echo and all. So a fresh
-// program given a run shows it as it was shown the first time, and the
-// levels left are known from the run alone.
+// One program and its console: the console tool built for WebAssembly
+// (createCogmarrow), and its terminal, the one owner of the run: the lines
+// the program read, in the batches they were entered in (a pasted column
+// is one). A batch goes in when the program next reads with nothing of an
+// earlier one left, echoed after all it has written, as a terminal echoes
+// pasted text ahead of the prompts it answers; one entered meanwhile waits,
+// echo and all. So a fresh program given a run shows it as it was shown,
+// and the levels left are known from the run alone.
 //
-// Its phases, in order: 'loading', 'catching-up' while a run given goes
-// in, 'asking', 'final-wait' for one key, then 'over' ('stopped' if it
-// failed, 'unsupported' if it could not run). It tells the page through
-// one callback, tell(event, detail): 'output' and 'echo' (text),
-// 'caught-up', 'idle', 'final-wait', 'report' ({name, bytes, fresh}) and
-// 'ended' (the phase); once replaced, nothing.
+// Phases: 'loading', 'catching-up' while a run given goes in, 'asking',
+// 'final-wait', then 'over' ('stopped' if it failed, 'unsupported' if it
+// cannot run). It tells the page through one callback, tell(event, detail):
+// 'output' and 'echo' (text), 'caught-up', 'idle', 'final-wait', 'report'
+// ({name, bytes, fresh}) and 'ended' (the phase); once replaced, nothing.
 const CogmarrowProgram = (() => {
   'use strict';
   const encoder = new TextEncoder();
@@ -28,8 +26,7 @@ const CogmarrowProgram = (() => {
       this.load();
     }
 
-    // Output comes a byte at a time, and goes to the page once the program
-    // pauses.
+    // Output comes a byte at a time, and goes to the page at a pause.
     write(byte) {
       if (this.bytes.push(byte & 0xff) === 1) {
         queueMicrotask(() => this.flush());
@@ -43,8 +40,7 @@ const CogmarrowProgram = (() => {
       }
     }
 
-    // The program reads: the rest of the batch in hand, or the next batch,
-    // or, with none, the player is waited for.
+    // A read: the rest of the batch in hand, the next batch, or the player.
     serve(size, resolve) {
       this.reader = {size, resolve};
       if (this.rest === null && this.echoed.length === 0) {
@@ -61,10 +57,9 @@ const CogmarrowProgram = (() => {
       this.hand();
     }
 
-    // A read gets what fits of the batch, but never goes past a line with
-    // a time: the program may stop reading there (at the last level), so
-    // every line handed over is a line read. A line longer than a read is
-    // handed over in parts.
+    // What fits of the batch, but never past a line with a time: the program
+    // may stop reading there (at the last level), so every line handed over
+    // is one read. A line longer than a read goes in parts.
     hand() {
       const {size, resolve} = this.reader;
       this.reader = null;
@@ -96,8 +91,8 @@ const CogmarrowProgram = (() => {
     }
 
     // As on a terminal, lines typed ahead of the final wait are dropped, so
-    // that a key pressed early cannot end it unseen; they were never read,
-    // so they are no part of the run.
+    // that a key pressed early cannot end it unseen; unread, they are no
+    // part of the run.
     waitForKey(resolve) {
       Object.assign(this, {waiting: [], echoed: [], rest: null, keyWaiter: resolve});
       this.flush();
@@ -126,8 +121,7 @@ const CogmarrowProgram = (() => {
               {name, bytes: module.FS.readFile(name), fresh: this.read.length > this.given}),
         },
         onExit: () => this.end('over'),
-        // A program that never ran could not be compiled: WebAssembly is
-        // switched off or refused here.
+        // A program that never ran could not be compiled: no WebAssembly.
         onAbort: () => this.end(this.phase === 'loading' ? 'unsupported' : 'stopped'),
       };
       createCogmarrow(module);
@@ -141,15 +135,15 @@ const CogmarrowProgram = (() => {
     get run() {
       return this.read.filter((batch) => batch.length > 0).map((batch) => batch.slice());
     }
-    // Counted from the run and what waits to go in, never from what the
-    // program has shown so far.
+    // From the run and what waits to go in, never from what is shown.
     get levelsLeft() {
       return this.phase === 'final-wait' || this.phase === 'over' ? 0 :
         42 - timesIn([...this.read.flat(), ...this.echoed, ...this.waiting.flat()]);
     }
 
+    // An empty batch would read as the end of the input.
     enter(lines) {
-      if (['loading', 'catching-up', 'asking'].includes(this.phase)) {
+      if (lines.length > 0 && ['loading', 'catching-up', 'asking'].includes(this.phase)) {
         this.waiting.push(lines.slice());
         if (this.reader && this.rest === null && this.echoed.length === 0) {
           this.serve(this.reader.size, this.reader.resolve);

@@ -1,7 +1,5 @@
-// The report, once the program has written it. The browser may refuse the
-// download, or the player may cancel it, and the page is never told; so the
-// report is also shown on the page, where it can be copied or saved again
-// whatever became of the download.
+// The report, once written. A browser may refuse or cancel the download
+// without telling the page, so the report is also shown, to copy or save.
 /* exported CogmarrowReport */
 const CogmarrowReport = (() => {
   'use strict';
@@ -10,8 +8,7 @@ const CogmarrowReport = (() => {
   const saveLink = document.getElementById('save-link');
   const copied = document.getElementById('copied');
 
-  // Shows the report and, if `download`, asks the browser to save it. It
-  // takes its share of the screen, and the introduction makes room; the
+  // Shows the report and, if `download`, asks the browser to save it; the
   // focus stays where the player is typing.
   function offer(name, bytes, download) {
     reportText.value = new TextDecoder('utf-8').decode(bytes);
@@ -34,10 +31,9 @@ const CogmarrowReport = (() => {
     document.body.classList.remove('reported');
   }
 
-  // Where the clipboard is out of bounds (an older browser, or one that
-  // asks the player and was told no), the report is selected instead, for
-  // the player to copy with the keyboard or the menu. A read-only text box
-  // gives them the report's exact text, first empty line and all.
+  // Where the clipboard is out of bounds (an older browser, or a player who
+  // said no), the report is selected instead, to copy with the keyboard or
+  // the menu; a read-only text box holds its exact text.
   document.getElementById('copy').addEventListener('click', () => {
     const copying = reportText.value;
     const selectReport = () => {

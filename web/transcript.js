@@ -17,13 +17,11 @@ const CogmarrowTranscript = (() => {
     transcript.scrollTop = transcript.scrollHeight;
     atEnd = true;
   }
-  // When the transcript changes size (a phone turned, a narrower window,
-  // zoom, a keyboard that opens), its lines wrap anew but it keeps its
-  // scroll offset, and an older prompt would sit at its bottom as if it
-  // were the current one. So a transcript that was at its end stays
-  // there; one the player scrolled up in stays where it was. A scroll
-  // event that arrives after a resize, before the observer has seen it,
-  // comes from a scroll made at the old size, and is not the player's say.
+  // Resized (a phone turned, zoom, a keyboard that opens), its lines wrap
+  // anew at the same scroll offset, and an older prompt would sit at its
+  // bottom as if current: so a transcript at its end stays there, and one
+  // the player scrolled up in stays put. A scroll event after a resize,
+  // before the observer has seen it, is from the old size, not the player.
   let observedSize = '';
   const size = () => `${transcript.clientWidth}x${transcript.clientHeight}`;
   transcript.addEventListener('scroll', () => {
@@ -62,8 +60,7 @@ const CogmarrowTranscript = (() => {
   }
 
   // A run rebuilt by a fresh program is not news: the transcript is no live
-  // region while it fills, and becomes one again once the browser has
-  // shown it, so that a screen reader hears the notice and not the run.
+  // region while it fills, so that a screen reader hears the notice.
   function restart() {
     transcript.setAttribute('aria-live', 'off');
     transcript.textContent = '';

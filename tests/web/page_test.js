@@ -165,16 +165,35 @@ async function downloaded(dir) {
 }
 
 // Runs first in each document (where the engine can): Undo and Start over
-// may be on only while the program waits at a prompt or at the final wait,
-// never while the page loads, a run comes back or a column goes in.
+// may be on only while the program waits for the player, at a read or the
+// final wait that the page has not answered; never while the page loads,
+// a run comes back or a column goes in.
 function watchActions() {
   window.actionsOnEarly = [];
+  let waits = {pending: 0};
+  let factory;
+  Object.defineProperty(window, 'createCogmarrow', {configurable: true, get: () => factory,
+    set: (made) => {
+      factory = (module) => {
+        const mine = {pending: 0};
+        waits = mine;
+        for (const name of ['readInput', 'waitForKey']) {
+          const ask = module.webConsole[name];
+          module.webConsole[name] = (...args) => {
+            mine.pending += 1;
+            return ask(...args).then((value) => {
+              mine.pending -= 1;
+              return value;
+            });
+          };
+        }
+        return made(module);
+      };
+    }});
   new MutationObserver(() => {
     const undo = document.getElementById('undo');
-    const shown = document.getElementById('transcript')?.textContent ?? '';
-    if (undo && !undo.disabled &&
-        !/\*\*\* then press Enter\n\n$|Press any key to continue \. \. \.$/.test(shown)) {
-      window.actionsOnEarly.push(shown.slice(-40));
+    if (undo && !undo.disabled && waits.pending === 0) {
+      window.actionsOnEarly.push(document.getElementById('transcript').textContent.slice(-40));
     }
   }).observe(document, {subtree: true, attributes: true, attributeFilter: ['disabled']});
 }
@@ -366,6 +385,14 @@ async function finishRun(browser, page, echoes, lines,
   }
   await expectInReach(page, 'at the final wait',
       ['#transcript', '#line', '#entry button', '#copy', '#save-link']);
+  if (phone) {
+    // A phone's keyboard, open at the end, leaves a short screen.
+    for (const [width, height] of [[360, 330], [375, 360]]) {
+      await page.resize(width, height);
+      await expectInReach(page, 'with a keyboard open', ['#line', '#copy', '#save-link']);
+    }
+    await page.resize(...phone);
+  }
   await checkAccessible(page, 'the final wait');
   if (scheme === 'dark') {
     // On paper: the whole transcript and the whole report.
