@@ -86,11 +86,3 @@ TEST(AccumulateTotals, WorkedTotalsAndExactCarries) {
     EXPECT_EQ(totals.seconds, c.seconds);
   }
 }
-
-TEST(AccumulateTotals, ASecondCallDoesNotCountTheRunTwice) {
-  const RunTotals once = totalsOf(std::vector<std::uint32_t>(42, 923));
-  accumulateTotals();
-  EXPECT_EQ(runTotals.hours, once.hours);
-  EXPECT_EQ(runTotals.minutes, once.minutes);
-  EXPECT_EQ(runTotals.seconds, once.seconds);
-}

@@ -12,10 +12,6 @@ RunTotals runTotals;
 
 namespace {
 
-// Set by the first accumulateTotals(): summing the tables a second time
-// would double the run's total.
-bool totalsAccumulated = false;
-
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
@@ -63,11 +59,6 @@ void readBackLevelTime(unsigned index) {
 }
 
 void accumulateTotals() {
-  if (totalsAccumulated) {
-    return;
-  }
-  totalsAccumulated = true;
-
   for (unsigned i = 0; i < LEVEL_COUNT; ++i) {
     runTotals.seconds += levelSeconds[i];
   }
@@ -92,5 +83,4 @@ void resetRunTimes() {
     levelSeconds[i] = 0;
   }
   runTotals = RunTotals{};
-  totalsAccumulated = false;
 }

@@ -34,8 +34,7 @@ std::string formatLevelTime(std::uint32_t entry);
 void readBackLevelTime(unsigned index);
 
 // Adds every level's minutes and seconds into runTotals and carries seconds
-// into minutes and minutes into hours. Only the first call in a run counts;
-// later calls leave the totals as they are.
+// into minutes and minutes into hours; once a run, after its last level.
 void accumulateTotals();
 
 // Empties the time text, the per-level tables and the totals, so that a new

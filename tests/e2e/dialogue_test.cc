@@ -1,9 +1,7 @@
 // The console dialogue end to end: what is printed, which entries are taken,
 // and how a run ends when the input runs out.
-#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,12 +16,6 @@ TEST(Dialogue, EveryLevelAnsweredWith56) {
   static const std::string expected =
       bannerText() + promptsText(42) + closingNoticeText();
   expectConsole(run, expected);
-  // The comparison is whole: one line more than a player should see fails.
-  static ProgramRun longer;
-  longer = run;
-  longer.out.insert(std::min(expected.size(), longer.out.size()),
-                    "one line more\n");
-  EXPECT_NONFATAL_FAILURE(expectConsole(longer, expected), "");
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(readFile(dir.file("Results.txt")),
@@ -64,12 +56,17 @@ TEST(Dialogue, ReadLoopTakesOnlyWholeNumbersUpTo999) {
             reportText(times, "0 Hour(s), 33 Minute(s), 18 Second(s)"));
 }
 
+// An unfinished run writes no report, and leaves an earlier one alone.
 TEST(Dialogue, EndOfInputEndsTheRunWithoutAReport) {
   struct Case {
     std::string input;
     unsigned accepted;
+    bool earlierReport = false;
   };
+  const std::string earlier =
+      reportText(repeated("9:23", 42), "6 Hour(s), 34 Minute(s), 6 Second(s)");
   const Case cases[] = {
+      {entryLines(repeated("923", 41)), 41, true},
       {"", 0},
       {"56\n56\n", 2},
       {"56\nabc", 1},
@@ -93,24 +90,19 @@ TEST(Dialogue, EndOfInputEndsTheRunWithoutAReport) {
   for (const Case& c : cases) {
     SCOPED_TRACE("input: " + c.input);
     ScratchDir dir;
+    if (c.earlierReport) {
+      writeFile(dir.file("Results.txt"), earlier);
+    }
     const ProgramRun run = runProgram(c.input, dir.path());
     expectConsole(run, bannerText() + promptsText(c.accepted + 1));
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.err, inputEndedText(c.accepted));
-    EXPECT_FALSE(pathExists(dir.file("Results.txt")));
+    if (c.earlierReport) {
+      EXPECT_EQ(readFile(dir.file("Results.txt")), earlier);
+    } else {
+      EXPECT_FALSE(pathExists(dir.file("Results.txt")));
+    }
   }
-}
-
-TEST(Dialogue, EndOfInputLeavesAnEarlierReportAlone) {
-  ScratchDir dir;
-  const std::string earlier =
-      reportText(repeated("9:23", 42), "6 Hour(s), 34 Minute(s), 6 Second(s)");
-  writeFile(dir.file("Results.txt"), earlier);
-  const ProgramRun run =
-      runProgram(entryLines(repeated("923", 41)), dir.path());
-  ASSERT_FALSE(run.timedOut);
-  EXPECT_EQ(run.exitStatus, 1);
-  EXPECT_EQ(readFile(dir.file("Results.txt")), earlier);
 }
 
 // A file saved as "UTF-8 with BOM" starts with EF BB BF, one saved by Windows
