@@ -134,66 +134,62 @@ const CogmarrowEntries = (() => {
     return run.flat().filter(holdsTime).length <= LEVELS ? run : null;
   }
 
-  // Keeps `text` under `key`, or removes the key where `text` is null; a
-  // write that throws (a full or refused storage) returns false.
-  function store(storage, key, text) {
-    try {
-      if (text === null) {
-        storage.removeItem(key);
-      } else {
-        storage.setItem(key, text);
-      }
-      return true;
-    } catch {
-      return false;
-    }
-  }
-  const keepRun = (storage, run) => store(storage, RUN_KEY, run.length === 0 ? null : encodeRun(run));
-  const keepField = (storage, text) => store(storage, FIELD_KEY, text === '' ? null : text);
-  // A run that cannot be kept whole is not kept at all, so that a reload
-  // never brings back part of it as if it were all.
-  const forget = (storage) => [RUN_KEY, FIELD_KEY].forEach((key) => store(storage, key, null));
-  // The run and the field's text as the tab kept them, or a new run.
-  function restore(storage) {
-    try {
-      const run = decodeRun(storage.getItem(RUN_KEY) ?? '[]');
-      const text = storage.getItem(FIELD_KEY) ?? '';
-      if (run && !/[\r\n]/.test(text)) {
-        return {run, text};
-      }
-    } catch {
-      // Nothing kept that can be read: a new run.
-    }
-    forget(storage);
-    return {run: [], text: ''};
-  }
-
   // The tab's storage for a page, from `storage()`, which may throw (a
-  // browser that keeps no site data): then nothing can be written. A write
-  // refused is said once (`refused`), and the run then not kept at all, so
-  // that a reload cannot bring back a part of it as if it were whole.
-  function keeper(storage, refused) {
-    let tab = null;
-    try {
-      tab = storage();
-    } catch {
-      // As a storage that refuses every write.
-    }
-    let keeping = true;
-    const written = (ok) => {
-      if (keeping && !ok) {
-        keeping = false;
-        forget(tab);
-        refused();
+  // browser that keeps no site data). A write refused (a full storage) is
+  // said once, by `refused()`, and then nothing is kept at all, so that a
+  // reload cannot bring back a part of a run as if it were whole.
+  class Keeper {
+    constructor(storage, refused) {
+      try {
+        this.tab = storage();
+      } catch {
+        this.tab = null;
       }
-    };
-    return {keepRun: (run) => written(!keeping || keepRun(tab, run)),
-      keepField: (text) => written(!keeping || keepField(tab, text)),
-      forget: () => forget(tab), restore: () => restore(tab)};
+      Object.assign(this, {refused, keeping: true});
+    }
+    // Keeps `text` under `key`, or removes the key where `text` is null.
+    write(key, text) {
+      try {
+        if (text === null) {
+          this.tab.removeItem(key);
+        } else if (this.keeping) {
+          this.tab.setItem(key, text);
+        }
+      } catch {
+        if (this.keeping) {
+          this.keeping = false;
+          this.forget();
+          this.refused();
+        }
+      }
+    }
+    keepRun(run) {
+      this.write(RUN_KEY, run.length === 0 ? null : encodeRun(run));
+    }
+    keepField(text) {
+      this.write(FIELD_KEY, text === '' ? null : text);
+    }
+    forget() {
+      [RUN_KEY, FIELD_KEY].forEach((key) => this.write(key, null));
+    }
+    // The run and the field's text as the tab kept them, or a new run.
+    restore() {
+      try {
+        const run = decodeRun(this.tab.getItem(RUN_KEY) ?? '[]');
+        const text = this.tab.getItem(FIELD_KEY) ?? '';
+        if (run && !/[\r\n]/.test(text)) {
+          return {run, text};
+        }
+      } catch {
+        // Nothing kept that can be read: a new run.
+      }
+      this.forget();
+      return {run: [], text: ''};
+    }
   }
 
   return {LEVELS, holdsTime, refusal, rowsOf, planColumn, decodeFile,
-    keepRun, keepField, forget, restore, keeper};
+    keeper: (storage, refused) => new Keeper(storage, refused)};
 })();
 
 if (typeof module === 'object') {

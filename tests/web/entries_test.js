@@ -94,10 +94,12 @@ test('a file of times reads as the console programs read it', () => {
 
 test('the kept run comes back as written, and small whatever its size', () => {
   const tab = storage();
+  const kept = Entries.keeper(() => tab, () => assert.fail('refused'));
   const run = [['56', ...Array(1000).fill('')], ['923']];
-  assert.ok(Entries.keepRun(tab, run) && Entries.keepField(tab, '7'));
+  kept.keepRun(run);
+  kept.keepField('7');
   assert.ok([...tab.items.values()].join('').length < 100, 'repeated lines kept whole');
-  assert.deepEqual(Entries.restore(tab), {run, text: '7'});
+  assert.deepEqual(Entries.keeper(() => tab).restore(), {run, text: '7'});
   // A refused write is said once, as is a tab that hands out no storage;
   // forgetting leaves nothing half kept.
   for (const tabOf of [() => storage(true), () => assert.fail('no site data')]) {
@@ -109,8 +111,8 @@ test('the kept run comes back as written, and small whatever its size', () => {
     keeper.keepField('7');
     assert.equal(said, 1);
   }
-  Entries.forget(tab);
-  assert.deepEqual([Entries.restore(tab), tab.items.size], [NONE, 0]);
+  kept.forget();
+  assert.deepEqual([Entries.keeper(() => tab).restore(), tab.items.size], [NONE, 0]);
 });
 
 test('a kept run the page did not write is refused whole', () => {
@@ -131,6 +133,7 @@ test('a kept run the page did not write is refused whole', () => {
     tab.setItem('cogmarrow-igt run v3', JSON.stringify([good]));
     tab.setItem('cogmarrow-igt field v3', '1');
     tab.setItem(`cogmarrow-igt ${key} v3`, typeof value === 'string' ? value : JSON.stringify(value));
-    assert.deepEqual([Entries.restore(tab), tab.items.size], [NONE, 0], JSON.stringify(value));
+    assert.deepEqual([Entries.keeper(() => tab).restore(), tab.items.size], [NONE, 0],
+        JSON.stringify(value));
   }
 });
