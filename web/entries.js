@@ -5,13 +5,12 @@ const CogmarrowEntries = (() => {
   'use strict';
   const LEVELS = 42;
 
-  // The program reads by the console's loose rules: `1015` is read past,
-  // `1:23` counts as 0:01, `12 3` answers two levels. On the page a line
-  // the program would read otherwise than the player meant goes no further,
-  // as it would move every later level unseen: a line with a digit goes in
-  // only as blanks at most, one to three digits 0 to 9, then nothing with a
-  // digit (a split key's text may follow). One without a digit enters no
-  // time, and goes in as it is.
+  // The program reads loosely: `1015` is read past, `1:23` counts as 0:01,
+  // `12 3` answers two levels. On the page a line it would read otherwise
+  // than meant goes no further, as it would move every later level unseen:
+  // a line with a digit goes in only as blanks, one to three digits 0 to 9,
+  // then nothing with a digit (a split key's text). One without a digit
+  // enters no time, and goes in as it is.
   const ANY_DIGIT = /\p{Nd}/u;
   const TIME_LINE = /^[ \t]*[0-9]{1,3}\P{Nd}*$/u;
   const INVISIBLE = {'\u00a0': 'a no-break space', '\ufeff': 'a byte-order mark',
@@ -60,10 +59,8 @@ const CogmarrowEntries = (() => {
   }
 
   const ADVICE = ' Type 1 to 3 digits: 56 for 0:56, 923 for 9:23, 975 for 10:15.';
-  const quote = (line) => {
-    const shown = line.length > 40 ? `${line.slice(0, 40)}…` : line;
-    return `"${shown.replace(/\t/g, ' ')}"`;
-  };
+  const quote = (line) => `"${(line.length > 40 ? `${line.slice(0, 40)}…` : line)
+    .replace(/\t/g, ' ')}"`;
   // The note for a refused line, or '' for one that goes in.
   const refusal = (line) => (goesIn(line) ? '' :
     `Not entered: ${quote(line)} ${whyRefused(line)}.${ADVICE}`);
@@ -103,8 +100,7 @@ const CogmarrowEntries = (() => {
     return {refused: '', lines: taken.map((i) => rows[i]), field: waits ? rows[last] : ''};
   }
 
-  // A file of times, as the console programs read one: UTF-8 with or
-  // without a byte-order mark, or UTF-16 with one.
+  // A file of times as the console reads one: UTF-8, or UTF-16 with a mark.
   function decodeFile(bytes) {
     const encoding = bytes[0] === 0xff && bytes[1] === 0xfe ? 'utf-16le' :
       bytes[0] === 0xfe && bytes[1] === 0xff ? 'utf-16be' : 'utf-8';
@@ -163,15 +159,9 @@ const CogmarrowEntries = (() => {
         }
       }
     }
-    keepRun(run) {
-      this.write(RUN_KEY, run.length === 0 ? null : encodeRun(run));
-    }
-    keepField(text) {
-      this.write(FIELD_KEY, text === '' ? null : text);
-    }
-    forget() {
-      [RUN_KEY, FIELD_KEY].forEach((key) => this.write(key, null));
-    }
+    keepRun(run) { this.write(RUN_KEY, run.length === 0 ? null : encodeRun(run)); }
+    keepField(text) { this.write(FIELD_KEY, text === '' ? null : text); }
+    forget() { [RUN_KEY, FIELD_KEY].forEach((key) => this.write(key, null)); }
     // The run and the field's text as the tab kept them, or a new run.
     restore() {
       try {

@@ -1,17 +1,14 @@
-// One program and its console: the console tool built for WebAssembly
-// (createCogmarrow), and its terminal, the one owner of the run: the lines
-// the program read, in the batches they were entered in (a pasted column
-// is one). A batch goes in when the program next reads with nothing of an
-// earlier one left, echoed after all it has written, as a terminal echoes
-// pasted text ahead of the prompts it answers; one entered meanwhile waits,
-// echo and all. So a fresh program given a run shows it as it was shown,
-// and the levels left are known from the run alone.
-//
+// The console tool built for WebAssembly (createCogmarrow) and its terminal,
+// the one owner of the run: the batches of lines the program read (a pasted
+// column is one). A batch goes in, echoed, when the program next reads with
+// nothing of an earlier one left, as a terminal echoes a paste ahead of the
+// prompts it answers; one entered meanwhile waits, echo and all. So a fresh
+// program given a run shows it as it was, and the levels left come from it.
 // Phases: 'loading', 'catching-up' while a run given goes in, 'asking',
 // 'final-wait', then 'over' ('stopped' if it failed, 'unsupported' if it
-// cannot run). It tells the page through one callback, tell(event, detail):
-// 'output' and 'echo' (text), 'caught-up', 'idle', 'final-wait', 'report'
-// ({name, bytes, fresh}) and 'ended' (the phase); once replaced, nothing.
+// cannot run). It tells the page through tell(event, detail): 'output' and
+// 'echo' (text), 'caught-up', 'idle', 'final-wait', 'report' ({name, bytes,
+// fresh}) and 'ended' (the phase); once replaced, nothing.
 const CogmarrowProgram = (() => {
   'use strict';
   const encoder = new TextEncoder();
@@ -21,8 +18,8 @@ const CogmarrowProgram = (() => {
   class Program {
     constructor(run, tell) {
       Object.assign(this, {phase: 'loading', tell, read: [], waiting: run.map((b) => b.slice()),
-        given: run.length, echoed: [], rest: null, reader: null, keyWaiter: null, bytes: []});
-      this.decoder = new TextDecoder('utf-8');
+        given: run.length, echoed: [], rest: null, reader: null, keyWaiter: null, bytes: [],
+        decoder: new TextDecoder('utf-8')});
       this.load();
     }
 
@@ -90,9 +87,8 @@ const CogmarrowProgram = (() => {
       this.phase = phase;
     }
 
-    // As on a terminal, lines typed ahead of the final wait are dropped, so
-    // that a key pressed early cannot end it unseen; unread, they are no
-    // part of the run.
+    // As on a terminal, lines typed ahead of the final wait are dropped (a
+    // key pressed early cannot end it unseen); unread, they are no run's.
     waitForKey(resolve) {
       Object.assign(this, {waiting: [], echoed: [], rest: null, keyWaiter: resolve});
       this.flush();
