@@ -114,7 +114,12 @@ const CogmarrowEntries = (() => {
 
   const encodeRun = (run) => JSON.stringify(run.map((batch) => batch.reduce((runs, line) => {
     const last = runs[runs.length - 1];
-    return last?.[0] === line ? (last[1] += 1, runs) : [...runs, [line, 1]];
+    if (last?.[0] === line) {
+      last[1] += 1;
+    } else {
+      runs.push([line, 1]);
+    }
+    return runs;
   }, [])));
   const isLine = (value) => typeof value === 'string' && !/[\r\n]/.test(value) && goesIn(value);
   const isCount = (value) => Number.isSafeInteger(value) && value >= 1 && value <= 1 << 20;

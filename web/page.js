@@ -247,5 +247,5 @@
   putBack(restored.text);
   begin(restored.run, () => (restored.run.length === 0 ? '' : Report.shown() ?
     'Your run was brought back: all 42 times are in. Copy or save the report below.' :
-    `Your run was brought back: ${42 - program.levelsLeft} of 42 times are in.`));
+    `Your run was brought back: ${Entries.LEVELS - program.levelsLeft} of 42 times are in.`));
 })();

@@ -68,8 +68,9 @@ const CogmarrowProgram = (() => {
           if (taken.length > 0 && length > size) {
             break;
           }
-          taken.push(this.echoed.shift());
-          if (timesIn(taken.slice(-1)) > 0) {
+          const line = this.echoed.shift();
+          taken.push(line);
+          if (timesIn([line]) > 0) {
             break;
           }
         }

@@ -14,7 +14,7 @@
 // and the network requests and errors it has seen; dialogs are answered
 // yes. Downloads, allowed or denied, go into `downloads`. open() also takes
 // a `phone` size to open at (with touch, in Chromium), and in Chromium and
-// Firefox a colour `scheme` to emulate and `beforeLoad` functions to run
+// Firefox a colour `scheme` to emulate and a `beforeLoad` function to run
 // in each document first; their pages have media(type) to emulate print,
 // and crash() to kill the page's renderer (Chromium). launch() takes extra
 // command-line `args` for Chromium.
@@ -71,8 +71,8 @@ async function launchPuppeteer(engine, downloads, profile, args) {
       watch(page, seen);
       // The question before leaving, and Start over's, are answered yes.
       page.on('dialog', (dialog) => dialog.accept());
-      for (const script of [beforeLoad].flat().filter(Boolean)) {
-        await page.evaluateOnNewDocument(script);
+      if (beforeLoad) {
+        await page.evaluateOnNewDocument(beforeLoad);
       }
       if (scheme) {
         await page.emulateMediaFeatures([{name: 'prefers-color-scheme', value: scheme}]);

@@ -155,8 +155,9 @@ async function downloaded(dir) {
     /\.(part|crdownload)$/.test(name)) ? fs.statSync(file).size : -1);
   for (let i = 0, held = 0, last = -1; i < 400 && held < 4; ++i) {
     await sleep(50);
-    held = size() === last && last >= 0 ? held + 1 : 0;
-    last = size();
+    const now = size();
+    held = now === last && now >= 0 ? held + 1 : 0;
+    last = now;
   }
   assert.ok(fs.existsSync(file), 'Results.txt was not downloaded');
   const bytes = fs.readFileSync(file);
@@ -177,6 +178,8 @@ function watchActions() {
       factory = (module) => {
         const mine = {pending: 0};
         waits = mine;
+        // The program's module, for a test to plant a fault through.
+        window.program = module;
         for (const name of ['readInput', 'waitForKey']) {
           const ask = module.webConsole[name];
           module.webConsole[name] = (...args) => {
@@ -202,7 +205,7 @@ const actionsOnEarly = (page) => page.eval(() => window.actionsOnEarly ?? []);
 // Opens the page afresh; the entry field must have the focus.
 async function openPage(browser, options = {}) {
   const page = await browser.open(options.url || 'file://' + pagePath,
-      {...options, beforeLoad: [watchActions, options.beforeLoad]});
+      {...options, beforeLoad: watchActions});
   await loaded(page);
   return page;
 }
@@ -839,18 +842,9 @@ async function servedRun(browser) {
 }
 
 // The program stopping unexpectedly is not the end of a run. The fault is
-// planted through the program's module, caught as the page makes it.
+// planted through the program's module, which watchActions keeps.
 async function stoppedRun(browser) {
-  const page = await openPage(browser, {beforeLoad: () => {
-    let factory;
-    Object.defineProperty(window, 'createCogmarrow', {configurable: true, get: () => factory,
-      set: (made) => {
-        factory = (module) => {
-          window.program = module;
-          return made(module);
-        };
-      }});
-  }});
+  const page = await openPage(browser);
   await page.type('56');
   await page.press('Enter');
   await waitForPrompts(page, 2);
