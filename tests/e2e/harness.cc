@@ -1,15 +1,12 @@
 #include "harness.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -95,12 +92,8 @@ std::string withoutCoverageNotes(const std::string& err) {
 
 // Every program started from here, directly or through a shell, must meet
 // signals as a player's shell hands them over: each at its default action,
-// none blocked. An ignored signal stays ignored across exec, a caught one
-// does not; so this process ignores none, whatever it was started with,
-// and catches the broken pipe of a program that stopped reading, which
-// then costs a write no more than EPIPE.
-extern "C" void brokenPipe(int /*signal*/) {}
-
+// none blocked. An ignored signal stays ignored across exec, so this process
+// ignores none, whatever it was started with (nohup, say).
 const bool signalsAsAPlayerHasThem = [] {
   for (int number = 1; number < NSIG; ++number) {
     struct sigaction action{};
@@ -112,80 +105,69 @@ const bool signalsAsAPlayerHasThem = [] {
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
-  signal(SIGPIPE, brokenPipe);
   return true;
 }();
 
-// The harness's own set-up, checked in each child before the program starts,
-// since a fault there would hide the very faults the tests exist to catch:
-// no signal ignored, and input non-blocking exactly when the case asks.
-bool childAsAsked(bool nonBlocking) {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("SigIgn:", 0) == 0 &&
-        line.find_first_not_of("0\t", 7) != std::string::npos) {
-      dprintf(STDERR_FILENO, "harness: the program would start with %s\n",
-              line.c_str());
-      return false;
+// A trickled input comes from a child of its own, through a pipe: a byte a
+// millisecond, after a pause long enough for the program to have read, found
+// nothing yet, and gone on waiting.
+pid_t trickle(const std::string& input, int into) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    usleep(50000);
+    for (const char byte : input) {
+      if (write(into, &byte, 1) != 1) {
+        _exit(1);
+      }
+      usleep(1000);
     }
+    _exit(0);
   }
-  if (((fcntl(STDIN_FILENO, F_GETFL) & O_NONBLOCK) != 0) != nonBlocking) {
-    dprintf(STDERR_FILENO, "harness: standard input is not %s as asked\n",
-            nonBlocking ? "non-blocking" : "blocking");
-    return false;
-  }
-  return true;
-}
-
-void closeFd(int& fd) {
-  if (fd >= 0) {
-    close(fd);
-    fd = -1;
-  }
+  return pid;
 }
 
 }  // namespace
 
-// The input is fed while the output is drained, all in one poll loop, so
-// that a program which writes a lot before it reads cannot deadlock the test.
+// Standard input is a file, or a trickling pipe. The outputs are pipes
+// roomy enough for anything the program has cause to write, read once it
+// has exited: not files, which a file-size limit set for the program would
+// cut short, and never read to their end, which a helper the program left
+// behind (Wine's server, say) may keep from coming.
 ProgramRun runProgram(const std::string& input, const std::string& workDir,
                       const ChildSetup& setup) {
-  const bool trickled = setup.trickled;
-  int in[2];
-  int out[2];
-  int err[2];
-  if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
+  const ScratchDir io;
+  writeFile(io.file("in"), setup.trickled ? "" : input);
+  int fds[6];  // trickle, out and err: read end, write end
+  if (pipe(fds) != 0 || pipe(fds + 2) != 0 || pipe(fds + 4) != 0) {
     throw std::runtime_error("pipe failed");
+  }
+  for (const int end : {fds[2], fds[4]}) {
+    fcntl(end, F_SETPIPE_SZ, 1 << 20);
+    fcntl(end, F_SETFL, O_NONBLOCK);
   }
   const std::vector<std::string> command = programCommand();
   const pid_t pid = fork();
   if (pid == 0) {
-    dup2(in[0], STDIN_FILENO);
-    dup2(out[1], STDOUT_FILENO);
-    dup2(err[1], STDERR_FILENO);
-    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
+    const int in =
+        setup.trickled ? fds[0] : open(io.file("in").c_str(), O_RDONLY);
+    if (dup2(in, STDIN_FILENO) < 0 || dup2(fds[3], STDOUT_FILENO) < 0 ||
+        dup2(fds[5], STDERR_FILENO) < 0 || chdir(workDir.c_str()) != 0) {
+      _exit(126);
+    }
+    for (const int fd : fds) {
       close(fd);
     }
-    if (trickled) {
-      fcntl(STDIN_FILENO, F_SETFL, fcntl(STDIN_FILENO, F_GETFL) | O_NONBLOCK);
+    if (setup.trickled) {
+      fcntl(STDIN_FILENO, F_SETFL, O_NONBLOCK);
     }
     for (const auto& [name, value] : setup.environment) {
       setenv(name.c_str(), value.c_str(), 1);
     }
-    rlimit fileSize{};
-    getrlimit(RLIMIT_FSIZE, &fileSize);
-    fileSize.rlim_cur = setup.fileSizeLimit;
+    const rlimit fileSize = {setup.fileSizeLimit, setup.fileSizeLimit};
     if (setup.fileSizeLimit != 0 && setrlimit(RLIMIT_FSIZE, &fileSize) != 0) {
       _exit(124);
     }
-    if (!childAsAsked(trickled)) {
-      _exit(125);
-    }
-    if (chdir(workDir.c_str()) != 0) {
-      _exit(126);
-    }
     std::vector<char*> argv;
-    argv.reserve(command.size() + 1);
     for (const std::string& word : command) {
       argv.push_back(const_cast<char*>(word.c_str()));
     }
@@ -193,112 +175,41 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir,
     execvp(argv[0], argv.data());
     _exit(127);
   }
-  close(in[0]);
-  close(out[1]);
-  close(err[1]);
-  fcntl(in[1], F_SETFL, O_NONBLOCK);
+  const pid_t writer = setup.trickled ? trickle(input, fds[1]) : -1;
+  for (const int end : {fds[0], fds[1], fds[3], fds[5]}) {
+    close(end);
+  }
 
   ProgramRun run;
-  std::size_t written = 0;
-  int toChild = in[1];
-  int fromOut = out[0];
-  int fromErr = err[0];
-  if (input.empty()) {
-    closeFd(toChild);
-  }
   const auto deadline = std::chrono::steady_clock::now() +
                         std::chrono::seconds(runTimeoutSeconds());
-  // A trickled byte goes a millisecond after the one before, so that the
-  // program has read what there was and finds nothing more yet.
-  auto nextByte =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(50);
   int status = 0;
-  bool exited = false;
-  while (fromOut >= 0 || fromErr >= 0) {
-    const auto now = std::chrono::steady_clock::now();
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
-    if (left.count() <= 0) {
-      run.timedOut = true;
-      kill(pid, SIGKILL);
-      break;
-    }
-    const bool due = !trickled || now >= nextByte;
-    pollfd fds[3] = {{due ? toChild : -1, POLLOUT, 0},
-                     {fromOut, POLLIN, 0},
-                     {fromErr, POLLIN, 0}};
-    // Short polls, so that an exit is noticed even while a helper process
-    // the program started (Wine's server, say) still holds the pipes open.
-    const int wait =
-        static_cast<int>(std::min<long long>(left.count(), trickled ? 1 : 100));
-    if (poll(fds, 3, wait) < 0 && errno != EINTR) {
-      break;
-    }
-    if (fds[0].fd >= 0 && (fds[0].revents & (POLLOUT | POLLERR)) != 0) {
-      const ssize_t n = write(toChild, input.data() + written,
-                              trickled ? 1 : input.size() - written);
-      nextByte = now + std::chrono::milliseconds(1);
-      if (n > 0) {
-        written += static_cast<std::size_t>(n);
-      }
-      if ((n < 0 && errno != EAGAIN) || written == input.size()) {
-        closeFd(toChild);
-      }
-    }
-    const std::pair<int*, std::string*> readers[] = {{&fromOut, &run.out},
-                                                     {&fromErr, &run.err}};
-    for (int i = 0; i < 2; ++i) {
-      if ((fds[i + 1].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
-        continue;
-      }
-      char buffer[4096];
-      const ssize_t n = read(*readers[i].first, buffer, sizeof buffer);
-      if (n > 0) {
-        readers[i].second->append(buffer, static_cast<std::size_t>(n));
-      } else if (n == 0 || errno != EINTR) {
-        closeFd(*readers[i].first);
-      }
-    }
-    if (waitpid(pid, &status, WNOHANG) == pid) {
-      exited = true;
-      break;
-    }
-  }
-  // Whatever the program wrote before it exited is in the pipes by now.
-  // Draining without blocking keeps a helper it left behind from stalling us.
-  const std::pair<int, std::string*> drains[] = {{fromOut, &run.out},
-                                                 {fromErr, &run.err}};
-  for (const auto& reader : drains) {
-    if (reader.first < 0) {
-      continue;
-    }
-    fcntl(reader.first, F_SETFL, O_NONBLOCK);
-    char buffer[4096];
-    ssize_t n = 0;
-    while ((n = read(reader.first, buffer, sizeof buffer)) > 0) {
-      reader.second->append(buffer, static_cast<std::size_t>(n));
-    }
-  }
-  closeFd(toChild);
-  closeFd(fromOut);
-  closeFd(fromErr);
-
-  // A program that closed its outputs may still be running: it gets what is
-  // left of the same deadline, and is killed as hung after that.
-  while (!exited && waitpid(pid, &status, WNOHANG) != pid) {
+  while (waitpid(pid, &status, WNOHANG) != pid) {
     if (std::chrono::steady_clock::now() >= deadline) {
       run.timedOut = true;
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
       break;
     }
-    usleep(10000);
+    usleep(5000);
+  }
+  if (writer > 0) {
+    kill(writer, SIGKILL);
+    waitpid(writer, nullptr, 0);
   }
   if (!run.timedOut && WIFEXITED(status)) {
     run.exitStatus = WEXITSTATUS(status);
   }
   if (!run.timedOut && WIFSIGNALED(status)) {
     run.signal = WTERMSIG(status);
+  }
+  for (const auto& [fd, text] :
+       {std::pair{fds[2], &run.out}, {fds[4], &run.err}}) {
+    char buffer[4096];
+    for (ssize_t n = 0; (n = read(fd, buffer, sizeof buffer)) > 0;) {
+      text->append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
   }
   run.err = withoutCoverageNotes(run.err);
   return run;

@@ -13,20 +13,44 @@
 #include "expected.h"
 #include "harness.h"
 
-TEST(Report, MixedRunWorkedByHand) {
-  std::vector<std::string> entries = {"975", "0",   "60", "100", "999",
-                                      "960", "159", "5",  "99",  "923"};
-  std::vector<std::string> times = {"10:15", "0:00", "1:00", "1:00", "10:39",
-                                    "10:00", "1:59", "0:05", "1:39", "9:23"};
-  entries.resize(42, "56");
-  times.resize(42, "0:56");
-  ScratchDir dir;
-  const ProgramRun run = runProgram(entryLines(entries), dir.path());
-  ASSERT_FALSE(run.timedOut);
-  EXPECT_EQ(run.exitStatus, 0);
-  // Seconds 180 + 32 x 56 = 1972 = 32:52; minutes 43 + 32 = 75 = 1:15.
-  EXPECT_EQ(readFile(dir.file("Results.txt")),
-            reportText(times, "1 Hour(s), 15 Minute(s), 52 Second(s)"));
+// Runs worked by hand: every time as the player typed it, the rest of the
+// 42 filled with one more, and the total with its carries.
+TEST(Report, RunsWorkedByHand) {
+  const struct {
+    std::vector<std::string> entries, times;
+    std::string fillEntry, fillTime, total;
+  } cases[] = {
+      // Seconds 239 + 31 x 56 = 1975 = 32:55; minutes 52 + 32 = 84 = 1:24.
+      {{"975", "0", "60", "100", "999", "960", "159", "5", "99", "923", "959"},
+       {"10:15", "0:00", "1:00", "1:00", "10:39", "10:00", "1:59", "0:05",
+        "1:39", "9:23", "9:59"},
+       "56",
+       "0:56",
+       "1 Hour(s), 24 Minute(s), 55 Second(s)"},
+      {{}, {}, "100", "1:00", "0 Hour(s), 42 Minute(s), 0 Second(s)"},
+      {{}, {}, "923", "9:23", "6 Hour(s), 34 Minute(s), 6 Second(s)"},
+      {{}, {}, "975", "10:15", "7 Hour(s), 10 Minute(s), 30 Second(s)"},
+      {{"59", "1"},
+       {"0:59", "0:01"},
+       "0",
+       "0:00",
+       "0 Hour(s), 1 Minute(s), 0 Second(s)"},
+      {{"960", "960", "960", "960", "960", "960", "10", "20"},
+       {"10:00", "10:00", "10:00", "10:00", "10:00", "10:00", "0:10", "0:20"},
+       "0",
+       "0:00",
+       "1 Hour(s), 0 Minute(s), 30 Second(s)"},
+  };
+  for (auto c : cases) {
+    SCOPED_TRACE(c.total);
+    c.entries.resize(42, c.fillEntry);
+    c.times.resize(42, c.fillTime);
+    ScratchDir dir;
+    const ProgramRun run = runProgram(entryLines(c.entries), dir.path());
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(readFile(dir.file("Results.txt")), reportText(c.times, c.total));
+  }
 }
 
 // Results.txt may also be a link to the file a player keeps elsewhere: the

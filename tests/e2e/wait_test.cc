@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,39 +30,6 @@ bool sameSettings(const termios& a, const termios& b) {
          std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
 }
 
-// Appends what the terminal shows within `ms` milliseconds; false once the
-// terminal has closed.
-bool readAvailable(int master, std::string& seen, int ms) {
-  pollfd fd = {master, POLLIN, 0};
-  if (poll(&fd, 1, ms) <= 0) {
-    return true;
-  }
-  char buffer[1024];
-  const ssize_t n = read(master, buffer, sizeof buffer);
-  if (n <= 0) {
-    return false;
-  }
-  seen.append(buffer, static_cast<std::size_t>(n));
-  return true;
-}
-
-// Reads from the terminal until `text` has appeared where the program writes
-// (the terminal, or the file named by `outFile` when not empty), or a run's
-// time is up.
-bool readUntil(int master, std::string& seen, const std::string& text,
-               const std::string& outFile) {
-  const auto deadline = std::chrono::steady_clock::now() +
-                        std::chrono::seconds(runTimeoutSeconds());
-  while ((outFile.empty() ? seen : readFile(outFile)).find(text) ==
-         std::string::npos) {
-    if (std::chrono::steady_clock::now() > deadline ||
-        !readAvailable(master, seen, 100)) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // How a run on the terminal ended: by an exit with a status, or by a signal.
 // A program that exits with 128 plus a signal's number has not died of it:
 // the shell or script that started it sees the difference.
@@ -71,36 +39,67 @@ struct Ending {
   int signal = 0;
 };
 
-// Waits for the child's end, for at most a few seconds, reading what the
-// terminal shows meanwhile.
-Ending endingWithin(pid_t pid, int seconds, int master, std::string& seen) {
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < deadline) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) {
-      return WIFEXITED(status) ? Ending{true, WEXITSTATUS(status), 0}
-                               : Ending{true, -1, WTERMSIG(status)};
-    }
-    readAvailable(master, seen, 50);
-  }
-  return {};
-}
+// The test's side of the terminal, and all that the program has shown on it.
+struct Terminal {
+  int master = -1;
+  int slave = -1;
+  std::string seen;
 
-// What a program wrote just before it ended can still be on its way through
-// the terminal. A mark written through the same terminal after the end
-// arrives behind it, so once the mark is in, so is everything else. Output
-// a Ctrl-S left stopped is restarted first, or the mark would never go: a
-// stop and a start, since a start alone only undoes a stop made the same way.
-void readRest(int master, int slave, std::string& seen) {
-  tcflow(slave, TCOOFF);
-  tcflow(slave, TCOON);
-  const std::string mark = "<end of run>";
-  ASSERT_EQ(write(slave, mark.data(), mark.size()),
-            static_cast<ssize_t>(mark.size()));
-  ASSERT_TRUE(readUntil(master, seen, mark, "")) << seen;
-  seen.erase(seen.rfind(mark), mark.size());
-}
+  // Reads what the terminal shows until `done` holds, or for `seconds` at
+  // most; false once that time is up or the terminal has closed.
+  bool watch(int seconds, const std::function<bool()>& done) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+      pollfd fd = {master, POLLIN, 0};
+      char buffer[1024];
+      ssize_t n = 0;
+      if (std::chrono::steady_clock::now() > deadline ||
+          (poll(&fd, 1, 50) > 0 &&
+           (n = read(master, buffer, sizeof buffer)) <= 0)) {
+        return false;
+      }
+      seen.append(buffer, static_cast<std::size_t>(n));
+    }
+    return true;
+  }
+
+  // Until `text` is where the program writes: here, or in `outFile`.
+  bool shows(const std::string& text, const std::string& outFile) {
+    return watch(runTimeoutSeconds(), [&] {
+      return (outFile.empty() ? seen : readFile(outFile)).find(text) !=
+             std::string::npos;
+    });
+  }
+
+  Ending endingWithin(pid_t pid, int seconds) {
+    Ending ending;
+    watch(seconds, [&] {
+      int status = 0;
+      if (waitpid(pid, &status, WNOHANG) == pid) {
+        ending = WIFEXITED(status) ? Ending{true, WEXITSTATUS(status), 0}
+                                   : Ending{true, -1, WTERMSIG(status)};
+      }
+      return ending.ended;
+    });
+    return ending;
+  }
+
+  // What a program wrote just before it ended can still be on its way. A
+  // mark written through the same terminal after the end arrives behind it,
+  // so once the mark is in, so is everything else. Output a Ctrl-S left
+  // stopped is restarted first, or the mark would never go: a stop and a
+  // start, since a start alone only undoes a stop made the same way.
+  void readRest() {
+    tcflow(slave, TCOOFF);
+    tcflow(slave, TCOON);
+    const std::string mark = "<end of run>";
+    ASSERT_EQ(write(slave, mark.data(), mark.size()),
+              static_cast<ssize_t>(mark.size()));
+    ASSERT_TRUE(shows(mark, "")) << seen;
+    seen.erase(seen.rfind(mark), mark.size());
+  }
+};
 
 // Whether the process sits idle for half a second, looked at every 20 ms: a
 // program that waits is asleep each time, one that spins on "nothing yet"
@@ -125,19 +124,17 @@ bool idle(pid_t pid) {
 const char* const WAIT_PROMPT = "Press any key to continue . . .";
 
 // One run on a fresh pseudo-terminal, typed into once the first prompt shows
-// and the program sits reading.
+// and the program sits reading, then sent `key` or `signal` at the wait.
 struct TerminalRun {
   const char* what = "";
   std::string typed;
-  bool nonBlocking = false;   // as another program on the terminal may set it
-  bool outputToFile = false;  // standard output redirected, input typed
-  std::string shownLast;      // the text right before the wait's prompt
-  std::string report;         // Results.txt once the wait begins; "" for none
-  std::string key = "x";      // an arrow key, say, sends several bytes
-  // Sent during the wait instead of the key when not 0; unless ignored, the
-  // program must then end by that very signal.
-  int signal = 0;
-  bool signalIgnored = false;  // ignored from the start, as under nohup
+  bool nonBlocking = false;    // as another program on the terminal may set it
+  bool outputToFile = false;   // standard output redirected, input typed
+  std::string shownLast;       // the text right before the wait's prompt
+  std::string report;          // Results.txt once the wait begins; "" for none
+  std::string key = "x";       // "" for none; an arrow key sends several bytes
+  int signal = 0;              // the program must then end by that signal,
+  bool signalIgnored = false;  // unless it was ignored from the start (nohup)
   int status = 0;              // the exit status, when no signal ends it
   // A background job (`cogmarrow-igt &`) that ignores SIGTTIN and SIGTTOU:
   // every read of the terminal fails, so the run ends at once, without
@@ -145,83 +142,73 @@ struct TerminalRun {
   bool background = false;
 };
 
-void expectTerminalRun(const TerminalRun& t) {
-  if (testingWindowsBuild()) {
-    GTEST_SKIP() << "the Windows build waits through the command processor";
+// The child's side: the terminal made its own, as a shell would hand it over.
+void startOnTerminal(const TerminalRun& t, int slave, const ScratchDir& dir) {
+  setsid();
+  ioctl(slave, TIOCSCTTY, 0);
+  if (t.nonBlocking) {
+    fcntl(slave, F_SETFL, O_NONBLOCK);
   }
-  if (testingWebBuild()) {
-    GTEST_SKIP() << "the web edition waits for a key on its page";
+  if (t.signal != 0) {
+    signal(t.signal, t.signalIgnored ? SIG_IGN : SIG_DFL);
+  }
+  if (t.background) {
+    // The terminal goes to a process group that only sleeps, and ends with
+    // the session.
+    const pid_t foreground = fork();
+    if (foreground == 0) {
+      setpgid(0, 0);
+      pause();
+      _exit(0);
+    }
+    setpgid(foreground, foreground);
+    tcsetpgrp(slave, foreground);
+    signal(SIGTTIN, SIG_IGN);
+    signal(SIGTTOU, SIG_IGN);
+  }
+  const rlimit noCore = {0, 0};  // SIGQUIT would leave a core file
+  setrlimit(RLIMIT_CORE, &noCore);
+  for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+    dup2(slave, fd);
+  }
+  if (chdir(dir.path().c_str()) != 0 ||
+      (t.outputToFile &&
+       freopen(dir.file("out.txt").c_str(), "w", stdout) == nullptr)) {
+    _exit(126);
+  }
+  const std::vector<std::string> command = programCommand();
+  execl(command[0].c_str(), command[0].c_str(), nullptr);
+  _exit(127);
+}
+
+void expectTerminalRun(const TerminalRun& t) {
+  if (testingWindowsBuild() || testingWebBuild()) {
+    GTEST_SKIP() << "the Windows build waits through the command processor, "
+                    "the web edition on its page";
   }
   SCOPED_TRACE(t.what);
   ScratchDir dir;
   const std::string outFile = t.outputToFile ? dir.file("out.txt") : "";
-  const std::string newline = t.outputToFile ? "\n" : "\r\n";
-  int master = -1;
-  int slave = -1;
-  ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  Terminal term;
+  ASSERT_EQ(openpty(&term.master, &term.slave, nullptr, nullptr, nullptr), 0);
   termios before{};
-  ASSERT_EQ(tcgetattr(slave, &before), 0);
-
-  const std::vector<std::string> command = programCommand();
+  ASSERT_EQ(tcgetattr(term.slave, &before), 0);
   const pid_t pid = fork();
   if (pid == 0) {
-    setsid();
-    ioctl(slave, TIOCSCTTY, 0);
-    if (t.nonBlocking) {
-      fcntl(slave, F_SETFL, O_NONBLOCK);
-    }
-    // The signal's action is the scenario's, not whatever the test itself
-    // was started with (a background job ignores Ctrl-C, say).
-    if (t.signal != 0) {
-      signal(t.signal, t.signalIgnored ? SIG_IGN : SIG_DFL);
-    }
-    if (t.background) {
-      // The terminal goes to a process group that only sleeps, which ends
-      // with the session.
-      const pid_t foreground = fork();
-      if (foreground == 0) {
-        setpgid(0, 0);
-        pause();
-        _exit(0);
-      }
-      setpgid(foreground, foreground);
-      tcsetpgrp(slave, foreground);
-      signal(SIGTTIN, SIG_IGN);
-      signal(SIGTTOU, SIG_IGN);
-    }
-    const rlimit noCore = {0, 0};  // SIGQUIT would leave a core file
-    setrlimit(RLIMIT_CORE, &noCore);
-    dup2(slave, STDIN_FILENO);
-    dup2(slave, STDOUT_FILENO);
-    dup2(slave, STDERR_FILENO);
-    close(master);
-    close(slave);
-    if (chdir(dir.path().c_str()) != 0 ||
-        (t.outputToFile && freopen(outFile.c_str(), "w", stdout) == nullptr)) {
-      _exit(126);
-    }
-    execl(command[0].c_str(), command[0].c_str(), nullptr);
-    _exit(127);
+    close(term.master);
+    startOnTerminal(t, term.slave, dir);
   }
 
-  std::string seen;
-  ASSERT_TRUE(readUntil(master, seen,
-                        "Enter the IGT for ***Boot Camp Basics***", outFile))
-      << seen;
+  ASSERT_TRUE(term.shows("Enter the IGT for ***Boot Camp Basics***", outFile))
+      << term.seen;
   EXPECT_TRUE(idle(pid)) << "busy at a prompt";
-  ASSERT_EQ(write(master, t.typed.data(), t.typed.size()),
+  ASSERT_EQ(write(term.master, t.typed.data(), t.typed.size()),
             static_cast<ssize_t>(t.typed.size()));
-
-  const bool prompted =
-      readUntil(master, seen, t.shownLast + WAIT_PROMPT, outFile);
-  EXPECT_TRUE(prompted) << seen;
+  EXPECT_TRUE(term.shows(t.shownLast + WAIT_PROMPT, outFile)) << term.seen;
+  // A background job ends by itself here: one that is ending (a sanitizer's
+  // leak check at exit, say) runs, and is not busy waiting.
   if (!t.background) {
-    EXPECT_FALSE(endingWithin(pid, 1, master, seen).ended)
-        << "did not wait for a key";
-  }
-  // A background job ends by itself here: one that is ending (a
-  // sanitizer's leak check at exit, say) runs, and is not busy waiting.
-  if (!t.background) {
+    EXPECT_FALSE(term.endingWithin(pid, 1).ended) << "did not wait for a key";
     EXPECT_TRUE(idle(pid)) << "busy at the wait";
   }
   // Every line was flushed before the wait.
@@ -231,14 +218,12 @@ void expectTerminalRun(const TerminalRun& t) {
     ASSERT_EQ(kill(pid, t.signal), 0);
   }
   if (t.signalIgnored) {
-    EXPECT_FALSE(endingWithin(pid, 1, master, seen).ended)
+    EXPECT_FALSE(term.endingWithin(pid, 1).ended)
         << "ended by a signal it was started to ignore";
   }
-  if ((t.signal == 0 || t.signalIgnored) && !t.background) {
-    ASSERT_EQ(write(master, t.key.data(), t.key.size()),
-              static_cast<ssize_t>(t.key.size()));
-  }
-  const Ending ending = endingWithin(pid, runTimeoutSeconds(), master, seen);
+  ASSERT_EQ(write(term.master, t.key.data(), t.key.size()),
+            static_cast<ssize_t>(t.key.size()));
+  const Ending ending = term.endingWithin(pid, runTimeoutSeconds());
   if (!ending.ended) {
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
@@ -247,25 +232,25 @@ void expectTerminalRun(const TerminalRun& t) {
   EXPECT_TRUE(ending.ended);
   EXPECT_EQ(ending.signal, signal);
   EXPECT_EQ(ending.exitStatus, signal != 0 ? -1 : t.status);
-  readRest(master, slave, seen);
-  if ((t.signal == 0 || t.signalIgnored) && !t.background) {
+  term.readRest();
+  if (!t.key.empty()) {
     // The key is not shown, and the shell's prompt starts on a line of its
     // own.
-    const std::string shown = t.outputToFile ? readFile(outFile) : seen;
-    const std::string end = WAIT_PROMPT + newline;
+    const std::string shown = t.outputToFile ? readFile(outFile) : term.seen;
+    const std::string end =
+        WAIT_PROMPT + std::string(outFile.empty() ? "\r\n" : "\n");
     EXPECT_EQ(shown.substr(shown.size() - std::min(shown.size(), end.size())),
               end);
   }
   // Nothing typed is left over for the shell, not even half a key.
   int leftOver = -1;
-  ASSERT_EQ(ioctl(slave, FIONREAD, &leftOver), 0);
+  ASSERT_EQ(ioctl(term.slave, FIONREAD, &leftOver), 0);
   EXPECT_EQ(leftOver, t.background ? static_cast<int>(t.typed.size()) : 0);
-
   termios after{};
-  ASSERT_EQ(tcgetattr(slave, &after), 0);
+  ASSERT_EQ(tcgetattr(term.slave, &after), 0);
   EXPECT_TRUE(sameSettings(before, after));
-  close(master);
-  close(slave);
+  close(term.master);
+  close(term.slave);
 }
 
 // A whole run typed in, and a line more that must be thrown away, not taken
@@ -325,6 +310,7 @@ TEST(FinalWait, ASignalDuringTheWaitRestoresTheTerminal) {
   for (const int signal : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
     TerminalRun t = completeRun(strsignal(signal));
     t.signal = signal;
+    t.key = "";
     expectTerminalRun(t);
   }
   // Started under nohup: a hang-up cannot end it, so the key still does.
@@ -352,15 +338,6 @@ TEST(FinalWait, ABackgroundJobEndsAtOnceWithoutSpinning) {
   TerminalRun t =
       endedRun("a background job with SIGTTIN and SIGTTOU ignored", "56\n", 0);
   t.background = true;
+  t.key = "";
   expectTerminalRun(t);
-}
-
-TEST(FinalWait, NoWaitAndNoPromptWhenInputIsNotATerminal) {
-  ScratchDir dir;
-  const ProgramRun run = runProgram(entryLines(repeated("1", 42)), dir.path());
-  ASSERT_FALSE(run.timedOut);
-  EXPECT_EQ(run.exitStatus, 0);
-  if (!testingWindowsBuild()) {
-    EXPECT_EQ(run.out.find("Press any key"), std::string::npos);
-  }
 }
