@@ -108,18 +108,23 @@ const bool signalsAsAPlayerHasThem = [] {
   return true;
 }();
 
-// A trickled input comes from a child of its own, through a pipe: a byte a
-// millisecond, after a pause long enough for the program to have read, found
-// nothing yet, and gone on waiting.
-pid_t trickle(const std::string& input, int into) {
+// The input comes through a pipe, as from `cat times.txt |`, written by a
+// child of its own, so that the program can write any amount before it
+// reads. A trickled input comes late, a byte a millisecond, after a pause
+// long enough for the program to have read, found nothing yet, and gone on
+// waiting.
+pid_t feed(const std::string& input, bool trickled, int into) {
   const pid_t pid = fork();
   if (pid == 0) {
-    usleep(50000);
-    for (const char byte : input) {
-      if (write(into, &byte, 1) != 1) {
+    usleep(trickled ? 50000 : 0);
+    for (std::size_t at = 0; at < input.size();) {
+      const ssize_t n =
+          write(into, input.data() + at, trickled ? 1 : input.size() - at);
+      if (n <= 0) {
         _exit(1);
       }
-      usleep(1000);
+      at += static_cast<std::size_t>(n);
+      usleep(trickled ? 1000 : 0);
     }
     _exit(0);
   }
@@ -128,16 +133,13 @@ pid_t trickle(const std::string& input, int into) {
 
 }  // namespace
 
-// Standard input is a file, or a trickling pipe. The outputs are pipes
-// roomy enough for anything the program has cause to write, read once it
-// has exited: not files, which a file-size limit set for the program would
-// cut short, and never read to their end, which a helper the program left
-// behind (Wine's server, say) may keep from coming.
+// The outputs are pipes roomy enough for anything the program has cause to
+// write, read once it has exited: not files, which a file-size limit set
+// for the program would cut short, and never read to their end, which a
+// helper the program left behind (Wine's server, say) may keep from coming.
 ProgramRun runProgram(const std::string& input, const std::string& workDir,
                       const ChildSetup& setup) {
-  const ScratchDir io;
-  writeFile(io.file("in"), setup.trickled ? "" : input);
-  int fds[6];  // trickle, out and err: read end, write end
+  int fds[6];  // in, out and err: read end, write end
   if (pipe(fds) != 0 || pipe(fds + 2) != 0 || pipe(fds + 4) != 0) {
     throw std::runtime_error("pipe failed");
   }
@@ -148,9 +150,7 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir,
   const std::vector<std::string> command = programCommand();
   const pid_t pid = fork();
   if (pid == 0) {
-    const int in =
-        setup.trickled ? fds[0] : open(io.file("in").c_str(), O_RDONLY);
-    if (dup2(in, STDIN_FILENO) < 0 || dup2(fds[3], STDOUT_FILENO) < 0 ||
+    if (dup2(fds[0], STDIN_FILENO) < 0 || dup2(fds[3], STDOUT_FILENO) < 0 ||
         dup2(fds[5], STDERR_FILENO) < 0 || chdir(workDir.c_str()) != 0) {
       _exit(126);
     }
@@ -159,6 +159,16 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir,
     }
     if (setup.trickled) {
       fcntl(STDIN_FILENO, F_SETFL, O_NONBLOCK);
+    }
+    int gone[2];
+    if (setup.output == "closed") {
+      close(STDOUT_FILENO);
+    } else if (setup.output == "gone" && pipe(gone) == 0) {
+      close(gone[0]);
+      dup2(gone[1], STDOUT_FILENO);
+    } else if (!setup.output.empty() &&
+               freopen(setup.output.c_str(), "w", stdout) == nullptr) {
+      _exit(125);
     }
     for (const auto& [name, value] : setup.environment) {
       setenv(name.c_str(), value.c_str(), 1);
@@ -175,7 +185,7 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir,
     execvp(argv[0], argv.data());
     _exit(127);
   }
-  const pid_t writer = setup.trickled ? trickle(input, fds[1]) : -1;
+  const pid_t writer = feed(input, setup.trickled, fds[1]);
   for (const int end : {fds[0], fds[1], fds[3], fds[5]}) {
     close(end);
   }
@@ -191,12 +201,10 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir,
       waitpid(pid, &status, 0);
       break;
     }
-    usleep(5000);
+    usleep(1000);
   }
-  if (writer > 0) {
-    kill(writer, SIGKILL);
-    waitpid(writer, nullptr, 0);
-  }
+  kill(writer, SIGKILL);
+  waitpid(writer, nullptr, 0);
   if (!run.timedOut && WIFEXITED(status)) {
     run.exitStatus = WEXITSTATUS(status);
   }

@@ -51,6 +51,10 @@ struct ChildSetup {
   bool trickled = false;
   std::vector<std::pair<std::string, std::string>> environment;
   unsigned long long fileSizeLimit = 0;  // bytes, as `ulimit -f`; 0 for none
+  // Where standard output goes instead of back to the test: "closed", "gone"
+  // (a pipe whose reader quit before the first line), or a file's path,
+  // relative to the run's folder.
+  std::string output;
 };
 
 // Standard error is without the lines a coverage build's runtime adds.

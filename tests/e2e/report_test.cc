@@ -127,7 +127,7 @@ TEST(Report, AFileThatCannotBeWrittenPutsTheReportOnTheConsole) {
     } else if (!c.results.empty()) {
       ASSERT_EQ(symlink(c.results.c_str(), results.c_str()), 0);
     }
-    ChildSetup setup{false, {}, c.fileSizeLimit};
+    ChildSetup setup{false, {}, c.fileSizeLimit, ""};
     if (c.failAt != nullptr) {
       // A sanitizer build's runtime refuses to start unless it is loaded
       // first, ahead of the library; this lets it come second.
@@ -157,58 +157,47 @@ TEST(Report, AFileThatCannotBeWrittenPutsTheReportOnTheConsole) {
 // A console that has gone away must cost neither the file nor, when the file
 // cannot be written either, the report itself.
 TEST(Report, AConsoleThatIsGoneCostsNoTimes) {
-  struct Case {
+  const struct {
     const char* what;
-    const char* output;  // where the shell sends standard output
+    const char* output;
     bool fileFails;
-    const char* limits;  // the shell's ulimit, in blocks of 1024 bytes
-  };
-  const Case cases[] = {
-      {"a reader that quit early", ">&$gone", false, ""},
-      {"a closed standard output", ">&-", false, ""},
-      {"a reader that quit early, and no file", ">&$gone", true, ""},
-      {"a full device, and no file", ">/dev/full", true, ""},
+    unsigned long long fileSizeLimit;
+  } cases[] = {
+      {"a reader that quit early", "gone", false, 0},
+      {"a closed standard output", "closed", false, 0},
+      {"a reader that quit early, and no file", "gone", true, 0},
+      {"a full device, and no file", "/dev/full", true, 0},
       // The prompts fit in the 3 KiB, the report printed after them does
       // not, and must then go to standard error.
       {"a file under a size limit that fills after the prompts, and no file",
-       ">out.txt", true, "ulimit -f 3; "},
+       "out.txt", true, 3072},
   };
-  std::string program = "timeout " + std::to_string(runTimeoutSeconds());
-  for (const std::string& word : programCommand()) {
-    program += " '" + word + "'";
-  }
   const std::string report =
       reportText(repeated("0:56", 42), "0 Hour(s), 39 Minute(s), 12 Second(s)");
-
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     // Wine keeps files of its own, which a size limit would break first.
-    if (*c.limits != '\0' && testingWindowsBuild()) {
+    if (c.fileSizeLimit != 0 && testingWindowsBuild()) {
       continue;
     }
     SCOPED_TRACE(c.what);
     ScratchDir dir;
-    writeFile(dir.file("times.txt"), entryLines(repeated("56", 42)));
     if (c.fileFails) {
       ASSERT_EQ(mkdir(dir.file("Results.txt").c_str(), 0755), 0);
     }
-    // `gone` is a pipe whose reader has already quit, before the program
-    // writes its first line.
-    writeFile(dir.file("run.sh"),
-              c.limits + std::string("exec {gone}> >(:); wait $!; cd '") +
-                  dir.path() + "' && cat times.txt | " + program +
-                  " 2>err.txt " + c.output + "; exit ${PIPESTATUS[1]}\n");
-    const int status = std::system(("bash " + dir.file("run.sh")).c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    const std::string err = readFile(dir.file("err.txt"));
+    const ProgramRun run =
+        runProgram(entryLines(repeated("56", 42)), dir.path(),
+                   {false, {}, c.fileSizeLimit, c.output});
+    ASSERT_FALSE(run.timedOut);
+    EXPECT_EQ(run.signal, 0);
     if (c.fileFails) {
-      EXPECT_EQ(WEXITSTATUS(status), 1);
+      EXPECT_EQ(run.exitStatus, 1);
       // Standard error is the last place left for the report.
-      EXPECT_EQ(err.rfind(report + "Could not write Results.txt: ", 0), 0U)
-          << err;
+      EXPECT_EQ(run.err.rfind(report + "Could not write Results.txt: ", 0), 0U)
+          << run.err;
     } else {
-      EXPECT_EQ(WEXITSTATUS(status), 0);
+      EXPECT_EQ(run.exitStatus, 0);
       EXPECT_EQ(readFile(dir.file("Results.txt")), report);
-      EXPECT_EQ(err, "");
+      EXPECT_EQ(run.err, "");
     }
   }
 }
