@@ -192,7 +192,8 @@ TEST(Dialogue, AByteOrderMarkCostsNoTime) {
       input += unit;
     }
     ScratchDir dir;
-    const ProgramRun run = runProgram(input, dir.path(), {c.trickled, {}, 0, ""});
+    const ProgramRun run =
+        runProgram(input, dir.path(), {c.trickled, {}, 0, ""});
     expectConsole(run, bannerText() + promptsText(42) + closingNoticeText());
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.err, "");

@@ -178,6 +178,7 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir,
       _exit(124);
     }
     std::vector<char*> argv;
+    argv.reserve(command.size() + 1);
     for (const std::string& word : command) {
       argv.push_back(const_cast<char*>(word.c_str()));
     }

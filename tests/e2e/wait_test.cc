@@ -51,12 +51,14 @@ struct Terminal {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (!done()) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        return false;
+      }
       pollfd fd = {master, POLLIN, 0};
       char buffer[1024];
-      ssize_t n = 0;
-      if (std::chrono::steady_clock::now() > deadline ||
-          (poll(&fd, 1, 50) > 0 &&
-           (n = read(master, buffer, sizeof buffer)) <= 0)) {
+      const ssize_t n =
+          poll(&fd, 1, 50) > 0 ? read(master, buffer, sizeof buffer) : 0;
+      if (n < 0) {
         return false;
       }
       seen.append(buffer, static_cast<std::size_t>(n));
