@@ -73,23 +73,6 @@ int runTimeoutSeconds() {
 
 namespace {
 
-// A program built for coverage writes its counters as it exits, and says so
-// on standard error when it cannot (under a file-size limit, say). Those
-// lines are the build's, not the program's, whatever the build.
-std::string withoutCoverageNotes(const std::string& err) {
-  const std::string note = "libgcov profiling error:";
-  std::string kept;
-  for (std::size_t start = 0; start < err.size();) {
-    std::size_t end = err.find('\n', start);
-    end = end == std::string::npos ? err.size() : end + 1;
-    if (err.compare(start, note.size(), note) != 0) {
-      kept.append(err, start, end - start);
-    }
-    start = end;
-  }
-  return kept;
-}
-
 // Every program started from here, directly or through a shell, must meet
 // signals as a player's shell hands them over: each at its default action,
 // none blocked. An ignored signal stays ignored across exec, so this process
@@ -220,7 +203,6 @@ ProgramRun runProgram(const std::string& input, const std::string& workDir,
     }
     close(fd);
   }
-  run.err = withoutCoverageNotes(run.err);
   return run;
 }
 

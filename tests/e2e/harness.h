@@ -57,7 +57,6 @@ struct ChildSetup {
   std::string output;
 };
 
-// Standard error is without the lines a coverage build's runtime adds.
 ProgramRun runProgram(const std::string& input, const std::string& workDir,
                       const ChildSetup& setup = {});
 

@@ -24,21 +24,6 @@
 
 namespace {
 
-bool sameSettings(const termios& a, const termios& b) {
-  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag &&
-         a.c_cflag == b.c_cflag && a.c_lflag == b.c_lflag &&
-         std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
-}
-
-// How a run on the terminal ended: by an exit with a status, or by a signal.
-// A program that exits with 128 plus a signal's number has not died of it:
-// the shell or script that started it sees the difference.
-struct Ending {
-  bool ended = false;
-  int exitStatus = -1;
-  int signal = 0;
-};
-
 // The test's side of the terminal, and all that the program has shown on it.
 struct Terminal {
   int master = -1;
@@ -74,15 +59,19 @@ struct Terminal {
     });
   }
 
-  Ending endingWithin(pid_t pid, int seconds) {
-    Ending ending;
+  // How the run ended, told as runProgram tells it: timed out while it
+  // still runs. A program that exits with 128 plus a signal's number has
+  // not died of it: the shell that started it sees the difference.
+  ProgramRun endingWithin(pid_t pid, int seconds) {
+    ProgramRun ending;
     watch(seconds, [&] {
       int status = 0;
-      if (waitpid(pid, &status, WNOHANG) == pid) {
-        ending = WIFEXITED(status) ? Ending{true, WEXITSTATUS(status), 0}
-                                   : Ending{true, -1, WTERMSIG(status)};
+      ending.timedOut = waitpid(pid, &status, WNOHANG) != pid;
+      if (!ending.timedOut) {
+        ending.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        ending.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
       }
-      return ending.ended;
+      return !ending.timedOut;
     });
     return ending;
   }
@@ -210,7 +199,7 @@ void expectTerminalRun(const TerminalRun& t) {
   // A background job ends by itself here: one that is ending (a sanitizer's
   // leak check at exit, say) runs, and is not busy waiting.
   if (!t.background) {
-    EXPECT_FALSE(term.endingWithin(pid, 1).ended) << "did not wait for a key";
+    EXPECT_TRUE(term.endingWithin(pid, 1).timedOut) << "did not wait for a key";
     EXPECT_TRUE(idle(pid)) << "busy at the wait";
   }
   // Every line was flushed before the wait.
@@ -220,18 +209,18 @@ void expectTerminalRun(const TerminalRun& t) {
     ASSERT_EQ(kill(pid, t.signal), 0);
   }
   if (t.signalIgnored) {
-    EXPECT_FALSE(term.endingWithin(pid, 1).ended)
+    EXPECT_TRUE(term.endingWithin(pid, 1).timedOut)
         << "ended by a signal it was started to ignore";
   }
   ASSERT_EQ(write(term.master, t.key.data(), t.key.size()),
             static_cast<ssize_t>(t.key.size()));
-  const Ending ending = term.endingWithin(pid, runTimeoutSeconds());
-  if (!ending.ended) {
+  const ProgramRun ending = term.endingWithin(pid, runTimeoutSeconds());
+  if (ending.timedOut) {
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
   }
   const int signal = t.signalIgnored ? 0 : t.signal;
-  EXPECT_TRUE(ending.ended);
+  EXPECT_FALSE(ending.timedOut);
   EXPECT_EQ(ending.signal, signal);
   EXPECT_EQ(ending.exitStatus, signal != 0 ? -1 : t.status);
   term.readRest();
@@ -250,7 +239,8 @@ void expectTerminalRun(const TerminalRun& t) {
   EXPECT_EQ(leftOver, t.background ? static_cast<int>(t.typed.size()) : 0);
   termios after{};
   ASSERT_EQ(tcgetattr(term.slave, &after), 0);
-  EXPECT_TRUE(sameSettings(before, after));
+  EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0)
+      << "the terminal's settings were changed";
   close(term.master);
   close(term.slave);
 }
