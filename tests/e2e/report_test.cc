@@ -2,7 +2,6 @@
 // player gets when the file cannot be written.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
